@@ -1,0 +1,29 @@
+// Packed DOS dates as the file database stores them, and "MM-DD-YY" texts. Two-digit years below
+// 80 are 20yy; the packed year field is the full year - 1980 in its seven bits, as DOS writes it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vx::core {
+
+struct CalendarDate {
+  int year;   // full year
+  int month;  // 1..12
+  int day;    // 1..31
+};
+
+// Reads "MM-DD-YY", "MM-DD-YYYY", with "-", "/" or "." between the parts; nullopt when it is not
+// a date.
+std::optional<CalendarDate> ParseDateText(std::string_view text);
+// "MM-DD-YY".
+std::string FormatDateText(const CalendarDate& date);
+
+// Date text to packed date (time bits zero); 0 when the text is not a date.
+uint32_t PackDate(std::string_view text);
+// Packed date to "MM-DD-YY"; "Invalid" when the day is 0.
+std::string UnpackDate(uint32_t packed);
+
+}  // namespace vx::core

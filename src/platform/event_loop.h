@@ -1,0 +1,94 @@
+// The node's single event loop: descriptor watchers, interval timers and the waits built on them.
+// Every wait blocks in ppoll() until a descriptor is ready or a timer is due; nothing spins.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace vx::platform {
+
+class Timer;
+class FdWatcher;
+
+class EventLoop {
+ public:
+  explicit EventLoop(Clock& clock) : clock_(clock) {}
+  EventLoop(const EventLoop&) = delete;
+  EventLoop& operator=(const EventLoop&) = delete;
+
+  Clock& clock() { return clock_; }
+
+  // Runs whatever is ready now (due timers, ready descriptors) without blocking.
+  void ProcessEvents() { RunOnce(false, Duration::zero()); }
+
+  // Blocks, running events, until done() holds. done() is checked before every block.
+  void WaitUntil(const std::function<bool()>& done);
+  // As above but gives up after timeout; returns whether done() held.
+  bool WaitUntil(const std::function<bool()>& done, Duration timeout);
+  // Runs events for the given time (the node's Delay).
+  void WaitFor(Duration d);
+
+  // One round: fire due timers, poll descriptors. Blocks at most `max_block` when `block` is set
+  // (and no longer than the next timer).
+  void RunOnce(bool block, Duration max_block);
+
+  int nesting_depth() const { return depth_; }
+
+ private:
+  friend class Timer;
+  friend class FdWatcher;
+
+  void FireDueTimers();
+  Duration TimeToNextTimer() const;  // negative when no timer is enabled
+
+  Clock& clock_;
+  std::vector<Timer*> timers_;
+  std::vector<FdWatcher*> watchers_;
+  int depth_ = 0;
+};
+
+// An interval timer, disabled when created. Registered for its lifetime.
+class Timer {
+ public:
+  Timer(EventLoop& loop, std::chrono::milliseconds interval, std::function<void()> on_tick);
+  ~Timer();
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+
+  void SetEnabled(bool enabled);
+  bool enabled() const { return enabled_; }
+  void SetInterval(std::chrono::milliseconds interval);
+  std::chrono::milliseconds interval() const { return interval_; }
+
+ private:
+  friend class EventLoop;
+  EventLoop& loop_;
+  std::chrono::milliseconds interval_;
+  std::function<void()> on_tick_;
+  bool enabled_ = false;
+  MonoTime due_{};
+};
+
+// Watches one descriptor for poll() events while it lives.
+class FdWatcher {
+ public:
+  FdWatcher(EventLoop& loop, int fd, short events, std::function<void(short revents)> on_ready);
+  ~FdWatcher();
+  FdWatcher(const FdWatcher&) = delete;
+  FdWatcher& operator=(const FdWatcher&) = delete;
+
+  void SetEvents(short events) { events_ = events; }
+  int fd() const { return fd_; }
+
+ private:
+  friend class EventLoop;
+  EventLoop& loop_;
+  int fd_;
+  short events_;
+  std::function<void(short)> on_ready_;
+};
+
+}  // namespace vx::platform
