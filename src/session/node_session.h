@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -15,6 +17,8 @@
 #include "platform/console.h"
 #include "platform/environment.h"
 #include "platform/event_loop.h"
+#include "session/node_window.h"
+#include "session/semaphore.h"
 
 namespace vx::session {
 
@@ -28,6 +32,7 @@ struct NodeSession {
   core::NodeLog& log;
   comm::CommControl& comm;
   const platform::Environment& env;
+  NodeWindow* window = &no_window;  // the console's node window, when there is one
 
   // Start-up and command line.
   std::string command_line;  // upper-cased
@@ -49,7 +54,7 @@ struct NodeSession {
   std::string system_name;
   std::array<std::pair<int, int>, 5> colour_sets{};  // (foreground, background), sets 1..5
   std::string window_title;
-  bool semaphore_created = false;
+  std::unique_ptr<NodeSemaphore> semaphore;  // known once the node number and paths are
 
   // Configuration and languages.
   core::Configuration config;
@@ -58,6 +63,7 @@ struct NodeSession {
   std::string mask_echo_character;
   int file_list_colour = 7;
   std::string file_list_text1, file_list_text2;
+  std::optional<core::NewUserSettings> new_user_settings;
 
   // The caller.
   core::UserRecord user;
@@ -69,6 +75,8 @@ struct NodeSession {
   int session_minutes = 0;
   int idle_seconds = 0;
   int inactivity_timeout = 0;
+
+  NodeWindow no_window;
 
   core::ConfigAccessors Config() const { return core::ConfigAccessors(config.system_path, env); }
 };

@@ -1,0 +1,56 @@
+// vxnode's entry.
+#include "console/node_main.h"
+
+#include <unistd.h>
+
+#include <exception>
+#include <string>
+
+#include "comm/comm_control.h"
+#include "core/node_log.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/environment.h"
+#include "platform/event_loop.h"
+#include "platform/process_exit.h"
+#include "session/call_end.h"
+#include "session/node_session.h"
+#include "session/startup.h"
+
+namespace vx::console {
+
+int NodeMain(int argc, char** argv) {
+  std::string command_line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) command_line += ' ';
+    command_line += argv[i];
+  }
+
+  platform::SystemClock clock;
+  platform::EventLoop loop(clock);
+  const platform::Environment env = platform::Environment::FromProcess();
+  core::NodeLog log(clock, env);
+  platform::HeadlessConsole console(
+      [&log](std::string_view line) { log.WriteLog("\a" + std::string(line)); });
+  comm::LocalCommControl comm;
+  session::NodeSession session(loop, console, log, comm, env);
+
+  try {
+    session::RunNode(session, command_line);
+  } catch (const platform::ProcessExit& exit) {
+    return exit.code;
+  } catch (const std::exception& e) {
+    log.WriteLog(std::string("\aInternal error: ") + e.what());
+    std::string line = std::string("vxnode: internal error: ") + e.what() + "\n";
+    ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+    (void)written;
+    if (!session.terminating) {
+      session.terminating = true;
+      session::TerminateCall(session);
+    }
+    return 1;
+  }
+  return session.exit_code;
+}
+
+}  // namespace vx::console

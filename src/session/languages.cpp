@@ -1,0 +1,33 @@
+// Language loading.
+#include "session/languages.h"
+
+#include "core/record_stream.h"
+#include "core/text.h"
+#include "platform/dos_path.h"
+
+namespace vx::session {
+
+bool ReadLanguageList(NodeSession& session) {
+  auto bytes = core::ReadWholeFile(
+      platform::HostPath(session.config.system_path + "language.vx", session.env));
+  if (!bytes) return false;
+  if (bytes->size() % core::kLanguageRecordSize != 0) {
+    session.log.WriteLog("LANGUAGE.VX has " + std::to_string(bytes->size() % core::kLanguageRecordSize) +
+                         " bytes beyond its last whole record; they are ignored");
+  }
+  session.languages = core::LanguageList::Parse(*bytes);
+  return true;
+}
+
+bool LoadLanguageFile(NodeSession& session, const std::string& name) {
+  std::string file = core::CompleteLanguageFileName(name, session.config.system_path);
+  auto bytes = core::ReadWholeFile(platform::HostPath(file, session.env));
+  if (!bytes || core::Trim(name).empty()) return false;
+  core::LanguageTable::LoadResult result = session.language.Load(*bytes);
+  if (!result.problem.empty()) {
+    session.log.WriteLog("\aLanguage file " + file + ": " + result.problem);
+  }
+  return true;
+}
+
+}  // namespace vx::session

@@ -1,0 +1,31 @@
+// ReportError.
+#include "session/report_error.h"
+
+#include <unistd.h>
+
+#include <string>
+
+namespace vx::session {
+
+void DisplayText(NodeSession& session, std::string_view text) {
+  // Until the output routine of the terminal layer is wired in, text goes to the line and the
+  // caller's screen model as it is.
+  session.comm.terminal().Feed(text);
+  if (session.comm.port_open()) session.comm.SendText(text);
+}
+
+int ReportError(NodeSession& session, std::string_view message, int style, std::string_view title) {
+  if (session.local_mode) return session.console.MessageBox(message, title, style);
+  DisplayText(session, "\r\n");
+  DisplayText(session, "ERROR! Check LOG file");
+  session.log.WriteLog("\a" + std::string(message));
+  if (!session.console.interactive()) {
+    // Headless, nobody reads the caller's screen at the node: the sysop learns of it here too.
+    std::string line = std::string(title) + ": " + std::string(message) + "\n";
+    ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
+    (void)written;
+  }
+  return -1;
+}
+
+}  // namespace vx::session

@@ -1,0 +1,318 @@
+// The start-up sequence.
+#include "session/startup.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "core/record_stream.h"
+#include "core/text.h"
+#include "platform/dos_path.h"
+#include "platform/process_exit.h"
+#include "session/call_end.h"
+#include "session/command_line.h"
+#include "session/languages.h"
+#include "session/opening_screens.h"
+#include "session/report_error.h"
+
+namespace vx::session {
+
+namespace {
+
+constexpr char kCr = '\r';
+constexpr char kEsc = 27;
+
+using platform::box::kCritical;
+using platform::box::kExclamation;
+using platform::box::kOkOnly;
+using platform::box::kYes;
+using platform::box::kYesNo;
+
+// A failure before the call could begin: the message box, then the end of the process. Nothing
+// has been created yet that the end of a call would have to release.
+[[noreturn]] void FailEarly(NodeSession& session, const std::string& text, const std::string& title,
+                            int code) {
+  session.console.MessageBox(text, title, kOkOnly + kExclamation);
+  platform::EndProcess(code);
+}
+
+std::string CurrentDirectory() {
+  char buf[4096];
+  if (::getcwd(buf, sizeof buf) == nullptr) return "./";
+  std::string dir = buf;
+  return dir.back() == '/' ? dir : dir + "/";
+}
+
+void ApplyStartupDirectory(NodeSession& session, const std::string& value) {
+  if (value.empty()) {
+    session.startup_path = CurrentDirectory();
+    return;
+  }
+  // The command line was upper-cased; the directory is found case-insensitively.
+  platform::HostPathResult dir = platform::ResolveHostPath(value, session.env);
+  if (!dir.ok() || ::chdir(dir.path.c_str()) != 0) {
+    session.console.MessageBox("Startup Path (" + value + ") not found! " + kCr + kCr +
+                                   "Change -D startup parameter. ",
+                               "Error!", kOkOnly + kCritical);
+    ExitWithErrorlevel(session, kExitStartupFailed);
+  }
+  session.startup_path = CurrentDirectory();
+}
+
+void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
+  if (cl.com_port > -1) {
+    session.com_port = static_cast<int>(std::min<long long>(cl.com_port, 255));
+    session.com_port_forced = true;
+    session.comm.SetPortNumber(session.com_port);
+  }
+  session.exit_code = (cl.exit_code > 0 && cl.exit_code < 256) ? static_cast<int>(cl.exit_code) : 0;
+  if (cl.local) {
+    session.local_mode = true;
+    session.connect_speed = 0;
+    session.comm.SetPortNumber(1);
+    session.comm.SetSettings("115200,N,8,1");
+    if (!session.console.interactive()) {
+      session.console.MessageBox(
+          std::string("Local mode (-L) needs a terminal.") + kCr +
+              "Start the node from a terminal, without VXCONSOLE=none, for a local logon.",
+          "Error!", kOkOnly + kCritical);
+      ExitWithErrorlevel(session, kExitStartupFailed);
+    }
+  }
+  if (cl.baud > -1 && !cl.local) {
+    session.connected_start = true;
+    session.connect_speed = NormaliseSpeed(cl.baud);
+    std::string settings = std::to_string(session.connect_speed) + ",N,8,1";
+    session.comm.SetSettings(settings);
+    session.log.Debug("Trying to set modem settings: " + settings);
+  }
+}
+
+void CheckSemaphore(NodeSession& session) {
+  session.log.Debug("Check Semaphores");
+  NodeSemaphore& semaphore = *session.semaphore;
+  if (!semaphore.Exists()) return;
+  if (semaphore.HeldByRunningNode()) {
+    session.console.MessageBox("Node " + std::to_string(session.node_number) +
+                                   " is already in use by a running node.",
+                               "ngFarlink32", kOkOnly + kExclamation);
+    platform::EndProcess(0);
+  }
+  if (session.console.interactive()) {
+    std::string node = " " + std::to_string(session.node_number);  // Str() gives a leading blank
+    int answer = session.console.MessageBox(
+        "It was found that Node" + node + " is already in use by another session." + kCr + kCr +
+            "It is possible that this information is incorrect due to an abnormal" + kCr +
+            "program termination. If you did experience an abnormal program" + kCr +
+            "termination it is probably safe to correct this information and" + kCr +
+            "continue. " + kCr + kCr + "Do you want correct this information and continue?",
+        "ngFarlink32", kYesNo + kExclamation);
+    if (answer != kYes) platform::EndProcess(0);
+  } else {
+    session.log.WriteLog("Semaphore " + semaphore.file_name() +
+                         " was left behind by an abnormal end (no node holds it); removed");
+  }
+  semaphore.RemoveStale();
+}
+
+// MODEM.VX: port number (offset 0) and the two initialisation strings (offsets 14 and 85).
+bool ReadModemPort(NodeSession& session) {
+  session.log.Debug("Try to import MODEM.VX data");
+  std::optional<core::RecordFile> file;
+  for (const std::string& dir : {session.startup_path, session.config.system_path}) {
+    file = core::RecordFile::Open(platform::HostPath(dir + "MODEM.VX", session.env),
+                                  core::RecordFile::Mode::kRead);
+    if (file) break;
+  }
+  if (!file) {
+    // Going on would only fail to open a port; the message says what to do.
+    session.console.MessageBox(
+        std::string("(7999) ") + kCr +
+            "No valid modem configuration file (MODEM.VX) found in nodepath or systempath." + kCr +
+            "Please create a modem configuration file using the configuration utility.",
+        "Configuration Error", kOkOnly + kExclamation);
+    return false;
+  }
+  session.log.Debug("Get MODEM.VX info");
+  int port = file->ReadByte();
+  if (session.com_port <= 0) {
+    session.log.Debug("No forced comport, using MODEM.VX");
+    session.com_port = port;
+    session.comm.SetPortNumber(port);
+  }
+  return true;
+}
+
+void StartConnectedCall(NodeSession& session) {
+  session.log.Debug("Front-End mode");
+  if (!session.com_port_forced && !ReadModemPort(session)) {
+    ExitWithErrorlevel(session, kExitStartupFailed);
+  }
+  session.log.Debug("Open port " + std::to_string(session.com_port) + " and start BBS");
+  if (session.comm.port_open()) return;
+  std::string error;
+  if (!session.comm.OpenPort(error)) {
+    ReportError(session, error + " : Unable to open port! (Port: " + std::to_string(session.com_port) + ")",
+                kOkOnly + kCritical, "Error!");
+    ExitWithErrorlevel(session, kExitStartupFailed);
+  }
+}
+
+void WriteLogHeader(NodeSession& session) {
+  if (session.log.FileExists()) session.log.WriteLog(std::string(1, kEsc));
+  session.log.WriteLog(std::string(1, kEsc) + "----------  " + LongDate(session.loop.clock().LocalTime()) +
+                       ", ngVX32 " + core::kVersionText + " build " + core::kBuildNumber +
+                       ", Line #" + std::to_string(session.node_number));
+}
+
+}  // namespace
+
+std::string LongDate(const std::tm& t) {
+  char buf[96];
+  std::strftime(buf, sizeof buf, "%A, %B %d, %Y", &t);
+  return buf;
+}
+
+void RunStartup(NodeSession& session, std::string_view command_line) {
+  // 1. The configuration.
+  core::ConfigLoad load = core::ReadConfiguration(session.env);
+  if (!load.ok) FailEarly(session, load.text, load.title, kExitStartupFailed);
+  session.config = load.config;
+  const core::ConfigAccessors config = session.Config();
+
+  // 2. Settings of the output and the file lists.
+  char echo = config.MaskEchoCharacter();
+  session.mask_echo_character = echo ? std::string(1, echo) : std::string();
+  session.file_list_colour = config.FileListColour();
+  session.file_list_text1 = config.FileListText1();
+  session.file_list_text2 = config.FileListText2();
+
+  // 4. Node number, log and debug mode. A node number outside 1..255 would put the node's status
+  // records at a wrong offset, so it is refused before anything is written.
+  CommandLine cl = ParseCommandLine(command_line);
+  session.command_line = cl.text;
+  session.node_number = cl.node == -1 ? 1 : static_cast<int>(std::clamp<long long>(cl.node, -1, 100000));
+  if (cl.node != -1 && (cl.node < 1 || cl.node > 255)) {
+    FailEarly(session,
+              "Node number (" + core::NumToText(cl.node) + ") out of range!" + kCr +
+                  "Give the node number directly after -N, from 1 to 255 (for example -N2).",
+              "Error!", kExitBadNodeNumber);
+  }
+  const std::string node = std::to_string(session.node_number);
+  if (session.config.log_file_setting.empty()) {
+    // No log file configured: one per node in the system directory rather than none at all.
+    session.log_file_name = session.config.system_path + "NODE" + node + ".LOG";
+  } else {
+    session.log_file_name = core::ReplaceAll(session.config.log_file_name, "*N", node);
+  }
+  session.log.SetFileName(session.log_file_name);
+  if (!load.warning.empty()) session.log.WriteLog("\a" + load.warning);
+  if (cl.debug) {
+    session.debug_mode = true;
+    session.log.SetDebug(true);
+    session.log.WriteLog("");
+    session.log.WriteLog("===== DEBUG MODE =====");
+    session.log.WriteLog("Debug Mode Activated!");
+  }
+  if (cl.handle > 0) session.comm.SetHandle(static_cast<int>(std::min<long long>(cl.handle, 65535)));
+  std::string semaphore_dir =
+      session.config.semaphore_setting.empty() ? session.config.system_path : session.config.semaphore_path;
+  session.semaphore = std::make_unique<NodeSemaphore>("VxBusy", session.node_number, semaphore_dir,
+                                                      session.config.system_path, session.env);
+
+  // 5, 6. Start-up directory and the line.
+  ApplyStartupDirectory(session, cl.startup_dir);
+  ApplyLineOptions(session, cl);
+
+  // 7. Errorlevels of a front-end program.
+  session.log.Debug("Read Errorlevel Info");
+  session.exit_errorlevels = core::ReadExitErrorlevelTable(config);
+
+  // 8, 9. Languages.
+  session.log.Debug("Update Screen Info");
+  session.user.language = 1;
+  session.log.Debug("Check Existence Language Defenitions");
+  if (!core::FileExists(platform::HostPath(session.config.system_path + "language.vx", session.env)) ||
+      !ReadLanguageList(session)) {
+    session.console.MessageBox(
+        std::string("(7997) ") + kCr +
+            "No valid language configuration file (LANGUAGE.VX) found in nodepath or systempath." + kCr +
+            "Please create a language configuration file using the configuration utility.",
+        "Configuration Error", kOkOnly + kExclamation);
+    ExitWithErrorlevel(session, kExitStartupFailed);
+  }
+  session.log.Debug("Loading language.vx");
+  session.log.Debug("Loading default language");
+  const core::LanguageRecord* language = session.languages.Find(session.user.language);
+  if (!language || !LoadLanguageFile(session, language->definition_file)) {
+    ReportError(session, "Unable to load default language file!, Check the path to the VXL file",
+                kOkOnly + kCritical, "Fatal Error!");
+    ExitWithErrorlevel(session, kExitStartupFailed);
+  }
+  if (!language->menu_path.empty()) session.config.menu_path = language->menu_path;
+
+  // 10, 11. Colours and the node window.
+  session.log.Debug("Retrieve Color Sets");
+  for (int k = 1; k <= 5; ++k) session.colour_sets[static_cast<size_t>(k - 1)] = config.ColourSet(k);
+  session.log.Debug("Launch Main Window");
+  session.window->Show();
+
+  // 12. Is the node free?
+  CheckSemaphore(session);
+
+  // 13, 14. System information and new-user defaults.
+  session.log.Debug("Retrieve SystemInfo");
+  session.system_name = config.SystemName();
+  session.window_title = session.system_name + " Node " + node + " - ngFarlink32 " + core::kVersionText;
+  session.window->SetTitle(session.window_title);
+  session.inactivity_timeout = config.InactivityTimeout();
+  session.user_name.clear();
+  session.log.Debug("Retrieve Hudson Info");
+  session.log.Debug("Retrieve New User Defaults");
+  session.new_user_settings = core::ReadNewUserSettings(config);
+  if (session.new_user_settings) session.user.flags = session.new_user_settings->flags;
+  session.window->RefreshStatusPanel();
+
+  // 15. Log header.
+  WriteLogHeader(session);
+
+  // 16. How the call begins.
+  session.log.Debug("Start up Call-Waiting procedure");
+  if (!session.local_mode && session.connected_start) {
+    StartConnectedCall(session);
+  } else if (!session.local_mode) {
+    // Waiting for a call (modem or front-end program) comes with the modem support.
+    session.front_end_command = cl.has_front_end ? cl.front_end : std::string();
+    session.log.WriteLog("Waiting for calls is not available in this build; no caller");
+    session.front_end_command.clear();
+  }
+
+  // 17. A port rate passed instead of a line rate.
+  if (session.connect_speed > 64000) session.connect_speed /= 4;
+
+  // 18. The node is busy from here on.
+  session.window->RefreshStatusPanel();
+  if (!session.semaphore->Create()) {
+    if (session.semaphore->HeldByRunningNode()) {
+      session.console.MessageBox("Node " + node + " is already in use by a running node.", "ngFarlink32",
+                                 kOkOnly + kExclamation);
+      platform::EndProcess(0);
+    }
+    session.log.WriteLog("\aCannot create the semaphore " + session.semaphore->CreatePath());
+  }
+
+  // 19, 20. Opening screens and the logon allowance.
+  ShowOpeningScreens(session);
+  session.time_left = config.LogonMinutes();
+  session.window->RefreshStatusPanel();
+}
+
+void RunNode(NodeSession& session, std::string_view command_line) {
+  RunStartup(session, command_line);
+  // The logon follows here once it exists; until then the call ends after the opening screens.
+  EndNodeProgram(session);
+}
+
+}  // namespace vx::session
