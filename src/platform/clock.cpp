@@ -10,7 +10,8 @@ namespace {
 constexpr int kManualSliceMs = 20;
 }  // namespace
 
-int Clock::RealTimeoutMs(Duration wanted) const {
+int Clock::RealTimeoutMs(Duration wanted, bool watching) const {
+  (void)watching;
   if (wanted < Duration::zero()) return -1;
   // Round up so that a timer is never polled for early, which would spin.
   auto ms = std::chrono::ceil<std::chrono::milliseconds>(wanted).count();
@@ -24,9 +25,9 @@ std::tm Clock::LocalTime() const {
   return out;
 }
 
-int ManualClock::RealTimeoutMs(Duration wanted) const {
-  if (!auto_advance_) return Clock::RealTimeoutMs(wanted);
-  if (wanted == Duration::zero()) return 0;
+int ManualClock::RealTimeoutMs(Duration wanted, bool watching) const {
+  if (!auto_advance_) return Clock::RealTimeoutMs(wanted, watching);
+  if (wanted == Duration::zero() || !watching) return 0;
   return kManualSliceMs;
 }
 

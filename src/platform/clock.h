@@ -17,9 +17,9 @@ class Clock {
   virtual MonoTime Monotonic() const = 0;
   virtual WallTime Wall() const = 0;
 
-  // The event loop is about to block for at most `wanted` (negative: no timer due); returns the
-  // real poll() timeout in milliseconds (-1 = forever).
-  virtual int RealTimeoutMs(Duration wanted) const;
+  // The event loop is about to block for at most `wanted` (negative: no timer due), watching
+  // descriptors or not; returns the real poll() timeout in milliseconds (-1 = forever).
+  virtual int RealTimeoutMs(Duration wanted, bool watching) const;
   // poll() returned with nothing ready after being asked to wait `wanted`.
   virtual void IdleWaited(Duration wanted) { (void)wanted; }
 
@@ -34,8 +34,8 @@ class SystemClock final : public Clock {
 };
 
 // A clock that moves only when told. With auto-advance on, an idle wait of the event loop (nothing
-// ready on any descriptor within a short real slice) jumps the clock to the next timer, so a
-// sixty-second timer fires in microseconds of real time.
+// ready on any descriptor within a short real slice, or at once when no descriptor is watched)
+// jumps the clock to the next timer, so a sixty-second timer fires in microseconds of real time.
 class ManualClock final : public Clock {
  public:
   explicit ManualClock(WallTime wall_start = WallTime{}) : wall_start_(wall_start) {}
@@ -48,7 +48,7 @@ class ManualClock final : public Clock {
   void SetAutoAdvance(bool on) { auto_advance_ = on; }
   void SetWall(WallTime wall) { wall_start_ = wall - std::chrono::duration_cast<WallTime::duration>(elapsed_); }
 
-  int RealTimeoutMs(Duration wanted) const override;
+  int RealTimeoutMs(Duration wanted, bool watching) const override;
   void IdleWaited(Duration wanted) override;
 
  private:

@@ -96,7 +96,7 @@ void EventLoop::RunOnce(bool block, Duration max_block) {
     throw std::logic_error("event loop: blocking wait with nothing that could end it");
   }
 
-  const int timeout_ms = block ? clock_.RealTimeoutMs(wait) : 0;
+  const int timeout_ms = block ? clock_.RealTimeoutMs(wait, !fds.empty()) : 0;
   int ready = ::poll(fds.data(), fds.size(), timeout_ms);
   if (ready < 0) {
     if (errno == EINTR) return;

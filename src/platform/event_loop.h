@@ -50,6 +50,12 @@ class EventLoop {
   int depth_ = 0;
 };
 
+// The node's Delay: returns after `seconds`, running events all the while. Measured on the
+// monotonic clock, so a wait across midnight (or a change of the wall clock) ends on time.
+inline void Delay(EventLoop& loop, double seconds) {
+  loop.WaitFor(std::chrono::duration_cast<Duration>(std::chrono::duration<double>(seconds)));
+}
+
 // An interval timer, disabled when created. Registered for its lifetime.
 class Timer {
  public:

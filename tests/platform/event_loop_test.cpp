@@ -1,0 +1,127 @@
+// The event loop: timers over a manual clock, descriptor watchers, nested waits and ending the
+// process from inside a wait.
+#include "platform/event_loop.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "platform/process_exit.h"
+
+namespace vx::platform {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+TEST(EventLoop, TimersFireOnTheManualClockWithoutRealWaiting) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  int minutes = 0;
+  int seconds_ticks = 0;
+  Timer minute(loop, milliseconds(60000), [&] { ++minutes; });
+  Timer second(loop, milliseconds(1000), [&] { ++seconds_ticks; });
+  minute.SetEnabled(true);
+  second.SetEnabled(true);
+  auto real_start = std::chrono::steady_clock::now();
+  loop.WaitUntil([&] { return minutes == 2; });
+  EXPECT_LT(std::chrono::steady_clock::now() - real_start, seconds(5));
+  EXPECT_EQ(seconds_ticks, 120);
+  EXPECT_EQ(clock.Monotonic() - MonoTime{}, seconds(120));
+}
+
+TEST(EventLoop, DisabledTimersDoNotFireAndIntervalsRestartWhenEnabled) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  int ticks = 0;
+  Timer t(loop, milliseconds(1000), [&] { ++ticks; });
+  loop.WaitFor(seconds(5));
+  EXPECT_EQ(ticks, 0);
+  t.SetEnabled(true);
+  loop.WaitFor(milliseconds(2500));
+  EXPECT_EQ(ticks, 2);
+  t.SetEnabled(false);
+  loop.WaitFor(seconds(10));
+  EXPECT_EQ(ticks, 2);
+}
+
+TEST(EventLoop, AHandlerMayDestroyATimerDueInTheSameRound) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  std::unique_ptr<Timer> victim;
+  int killed = 0;
+  Timer killer(loop, milliseconds(1000), [&] {
+    victim.reset();
+    ++killed;
+  });
+  victim = std::make_unique<Timer>(loop, milliseconds(1000), [] { FAIL() << "destroyed timer fired"; });
+  killer.SetEnabled(true);
+  victim->SetEnabled(true);
+  loop.WaitFor(milliseconds(1500));
+  EXPECT_EQ(killed, 1);
+  EXPECT_EQ(victim, nullptr);
+}
+
+TEST(EventLoop, WatchersSeeReadyDescriptors) {
+  SystemClock clock;
+  EventLoop loop(clock);
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::string got;
+  FdWatcher w(loop, fds[0], POLLIN, [&](short) {
+    char buf[16];
+    ssize_t n = ::read(fds[0], buf, sizeof buf);
+    if (n > 0) got.append(buf, static_cast<size_t>(n));
+  });
+  ASSERT_EQ(::write(fds[1], "ab", 2), 2);
+  EXPECT_TRUE(loop.WaitUntil([&] { return got == "ab"; }, seconds(5)));
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+TEST(EventLoop, DelayAcrossMidnightEndsOnTime) {
+  // 23:59:59.5 on 2026-12-06 (UTC in tests).
+  ManualClock clock(WallTime(std::chrono::milliseconds(1796601599500LL)));
+  EventLoop loop(clock);
+  int ticks = 0;
+  Timer t(loop, milliseconds(100), [&] { ++ticks; });
+  t.SetEnabled(true);
+  Delay(loop, 0.7);
+  EXPECT_EQ(clock.Monotonic() - MonoTime{}, milliseconds(700));
+  EXPECT_EQ(ticks, 7);  // events ran during the delay
+  EXPECT_EQ(clock.LocalTime().tm_hour, 0);
+}
+
+TEST(EventLoop, WaitWithATimeoutGivesUp) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  EXPECT_FALSE(loop.WaitUntil([] { return false; }, seconds(30)));
+  EXPECT_EQ(clock.Monotonic() - MonoTime{}, seconds(30));
+}
+
+TEST(EventLoop, ATimerCanEndTheProcessFromInsideNestedWaits) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  Timer end(loop, milliseconds(20000), [] { EndProcess(7); });
+  end.SetEnabled(true);
+  int code = -1;
+  try {
+    loop.WaitUntil([&] {
+      loop.WaitFor(seconds(1));  // a wait inside a wait
+      return false;
+    });
+  } catch (const ProcessExit& e) {
+    code = e.code;
+  }
+  EXPECT_EQ(code, 7);
+  EXPECT_EQ(loop.nesting_depth(), 0);
+}
+
+TEST(EventLoop, ABlockingWaitWithNothingToEndItIsAnError) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  EXPECT_THROW(loop.WaitUntil([] { return false; }), std::logic_error);
+}
+
+}  // namespace
+}  // namespace vx::platform
