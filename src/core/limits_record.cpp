@@ -1,0 +1,61 @@
+// LIMITS.VX records, field by field.
+#include "core/limits_record.h"
+
+namespace vx::core {
+
+std::optional<uint16_t> LimitsRecord::DownloadK(long speed) const {
+  for (size_t i = 0; i < kLimitSpeeds.size(); ++i) {
+    if (kLimitSpeeds[i] != speed) continue;
+    if (i < 12) return download_k_low[i];
+    if (i < 18) return download_k_high[i - 12];
+    return i == 18 ? download_k_31200 : download_k_33600;
+  }
+  return std::nullopt;
+}
+
+void LimitsRecord::SetAllDownloadK(uint16_t k) {
+  download_k_low.fill(k);
+  download_k_high.fill(k);
+  download_k_31200 = k;
+  download_k_33600 = k;
+}
+
+LimitsRecord ReadLimitsRecord(RecordStream& in) {
+  LimitsRecord r;
+  r.security = in.ReadWord();
+  r.daily_time = in.ReadWord();
+  for (auto& k : r.download_k_low) k = in.ReadWord();
+  r.limit28 = in.ReadWord();
+  r.limit30 = in.ReadWord();
+  for (auto& b : r.bytes32) b = in.ReadByte();
+  for (auto& k : r.download_k_high) k = in.ReadWord();
+  for (auto& b : r.bytes50) b = in.ReadByte();
+  r.word56 = in.ReadWord();
+  r.word58 = in.ReadWord();
+  r.byte60 = in.ReadByte();
+  r.word61 = in.ReadWord();
+  r.download_k_31200 = in.ReadWord();
+  r.download_k_33600 = in.ReadWord();
+  for (auto& b : r.bytes67) b = in.ReadByte();
+  return r;
+}
+
+void WriteLimitsRecord(const LimitsRecord& r, RecordStream& out) {
+  out.WriteWord(r.security);
+  out.WriteWord(r.daily_time);
+  for (uint16_t k : r.download_k_low) out.WriteWord(k);
+  out.WriteWord(r.limit28);
+  out.WriteWord(r.limit30);
+  for (uint8_t b : r.bytes32) out.WriteByte(b);
+  for (uint16_t k : r.download_k_high) out.WriteWord(k);
+  for (uint8_t b : r.bytes50) out.WriteByte(b);
+  out.WriteWord(r.word56);
+  out.WriteWord(r.word58);
+  out.WriteByte(r.byte60);
+  out.WriteWord(r.word61);
+  out.WriteWord(r.download_k_31200);
+  out.WriteWord(r.download_k_33600);
+  for (uint8_t b : r.bytes67) out.WriteByte(b);
+}
+
+}  // namespace vx::core
