@@ -13,6 +13,7 @@
 #include "core/config.h"
 #include "core/language.h"
 #include "core/node_log.h"
+#include "core/status_records.h"
 #include "core/user_record.h"
 #include "platform/console.h"
 #include "platform/environment.h"
@@ -64,6 +65,7 @@ struct NodeSession {
   int file_list_colour = 7;
   std::string file_list_text1, file_list_text2;
   std::optional<core::NewUserSettings> new_user_settings;
+  core::SysInfoRecord system_info;  // SYSINFO.BBS as last read
 
   // The caller.
   core::UserRecord user;

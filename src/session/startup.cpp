@@ -16,6 +16,7 @@
 #include "session/languages.h"
 #include "session/opening_screens.h"
 #include "session/report_error.h"
+#include "session/system_info.h"
 
 namespace vx::session {
 
@@ -188,6 +189,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   session.file_list_colour = config.FileListColour();
   session.file_list_text1 = config.FileListText1();
   session.file_list_text2 = config.FileListText2();
+  ReadSystemInfo(session);
 
   // 4. Node number, log and debug mode. A node number outside 1..255 would put the node's status
   // records at a wrong offset, so it is refused before anything is written.

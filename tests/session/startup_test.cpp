@@ -113,6 +113,22 @@ TEST_F(StartupTest, DebugStartWritesTheStagesAndTheHeaderAndReleasesTheNode) {
   EXPECT_TRUE(console.boxes.empty());
 }
 
+TEST_F(StartupTest, ReadsTheSystemInformation) {
+  std::vector<uint8_t> info(76, 0);
+  info[0] = 0x39;  // 12345 calls
+  info[1] = 0x30;
+  test::PutString(info, 5, "Bob Last");
+  test::WriteFile(system.dir / "SYSINFO.BBS", info);
+  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(session->system_info.total_calls, 12345);
+  EXPECT_EQ(session->system_info.last_caller_name, "Bob Last");
+
+  test::WriteFile(system.dir / "SYSINFO.BBS", std::vector<uint8_t>{0x01});  // damaged
+  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(session->system_info.total_calls, 1);
+  EXPECT_NE(Log(1).find("SYSINFO.BBS is shorter"), std::string::npos);
+}
+
 TEST_F(StartupTest, PlainStartWritesOnlyTheHeaderLines) {
   EXPECT_EQ(Run("-E7"), 7);
   std::string text = Log(1);
