@@ -13,6 +13,7 @@
 #include "platform/environment.h"
 #include "platform/event_loop.h"
 #include "platform/process_exit.h"
+#include "platform/signal_watcher.h"
 #include "session/call_end.h"
 #include "session/node_session.h"
 #include "session/startup.h"
@@ -34,6 +35,12 @@ int NodeMain(int argc, char** argv) {
       [&log](std::string_view line) { log.WriteLog("\a" + std::string(line)); });
   comm::LocalCommControl comm;
   session::NodeSession session(loop, console, log, comm, env);
+  // A sysop's kill or a hang-up of the controlling terminal ends the call as any other end does:
+  // the node is released and the caller written back.
+  platform::SignalWatcher signals(loop, [&session](int signal) {
+    session.log.WriteLog("\aEnded by signal " + std::to_string(signal));
+    session::EndNodeProgram(session);
+  });
 
   try {
     session::RunNode(session, command_line);
