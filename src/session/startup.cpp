@@ -293,6 +293,9 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
 
   // 17. A port rate passed instead of a line rate.
   if (session.connect_speed > 64000) session.connect_speed /= 4;
+  session.log.Debug("Line: port " + std::to_string(session.comm.port_number()) + ", settings " +
+                    session.comm.settings() + ", handle " + std::to_string(session.comm.handle()) +
+                    ", speed " + std::to_string(session.connect_speed));
 
   // 18. The node is busy from here on.
   session.window->RefreshStatusPanel();

@@ -105,6 +105,7 @@ TEST_F(StartupTest, DebugStartWritesTheStagesAndTheHeaderAndReleasesTheNode) {
             "----------  Sunday, December 06, 2026, ngVX32 0.982 beta2 (Public) build 1, Line #3\r\n"
             "> 12:05:09  Start up Call-Waiting procedure\r\n"
             "> 12:05:09  Waiting for calls is not available in this build; no caller\r\n"
+            "> 12:05:09  Line: port 0, settings 115200,N,8,1, handle 0, speed 0\r\n"
             "> 12:05:09  User off-line\r\n");
   EXPECT_EQ(session->window_title, "Test BBS Node 3 - ngFarlink32 0.982 beta2 (Public)");
   EXPECT_EQ(session->language.Text(1), "Hi");
