@@ -1,0 +1,92 @@
+// The raw line over a connected socket: bytes both ways, the bound on received text, carrier loss.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "comm/raw_socket_line.h"
+#include "platform/clock.h"
+#include "platform/event_loop.h"
+
+namespace vx::comm {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RawSocketLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    line_ = std::make_unique<RawSocketLine>(loop_, fds[0]);
+    peer_ = fds[1];
+    std::string error;
+    ASSERT_TRUE(line_->OpenPort(error)) << error;
+  }
+  void TearDown() override {
+    line_.reset();
+    if (peer_ >= 0) ::close(peer_);
+  }
+
+  platform::ManualClock clock_;
+  platform::EventLoop loop_{clock_};
+  std::unique_ptr<RawSocketLine> line_;
+  int peer_ = -1;
+};
+
+TEST_F(RawSocketLineTest, PassesBytesUnchangedBothWays) {
+  int events = 0;
+  line_->SetReceiveHandler([&] { ++events; });
+  const std::string bytes("\xff\x00\r\n\x1b[1m", 7);
+  ASSERT_EQ(::write(peer_, bytes.data(), bytes.size()), 7);
+  loop_.WaitUntil([&] { return line_->input_count() == 7; }, 1s);
+  EXPECT_GE(events, 1);
+  EXPECT_EQ(line_->ReadReceived(), bytes);
+  EXPECT_EQ(line_->input_count(), 0u);
+
+  line_->SendText(bytes);
+  char buffer[16];
+  ASSERT_EQ(::read(peer_, buffer, sizeof buffer), 7);
+  EXPECT_EQ(std::string(buffer, 7), bytes);
+  EXPECT_TRUE(line_->CarrierDetect());
+}
+
+TEST_F(RawSocketLineTest, AFloodWaitsInTheConnection) {
+  // The caller sends far more than the line keeps; the node reads only what it has room for.
+  const std::string flood(64 * 1024, 'k');
+  size_t written = 0;
+  while (written < flood.size()) {
+    const ssize_t n = ::send(peer_, flood.data() + written, flood.size() - written, MSG_DONTWAIT);
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+  for (int i = 0; i < 10; ++i) loop_.RunOnce(true, 1ms);
+  EXPECT_EQ(line_->input_count(), RawSocketLine::kInputLimit);
+  // Taking the text lets the rest come in.
+  size_t total = line_->ReadReceived().size();
+  while (total < written) {
+    loop_.WaitUntil([&] { return line_->input_count() > 0; }, 1s);
+    const size_t n = line_->ReadReceived().size();
+    if (n == 0) break;
+    total += n;
+  }
+  EXPECT_EQ(total, written);
+}
+
+TEST_F(RawSocketLineTest, HangUpDropsTheCarrierAndLeavesTheLoopQuiet) {
+  ::close(peer_);
+  peer_ = -1;
+  loop_.WaitUntil([&] { return !line_->CarrierDetect(); }, 1s);
+  EXPECT_FALSE(line_->CarrierDetect());
+  // A dead connection must not wake the loop again and again: a blocking round waits its time.
+  const auto before = clock_.Monotonic();
+  loop_.RunOnce(true, 50ms);
+  EXPECT_GE(clock_.Monotonic() - before, 50ms);
+  line_->SendText("nobody listens");  // no SIGPIPE, no growth
+  EXPECT_EQ(line_->output_count(), 0u);
+}
+
+}  // namespace
+}  // namespace vx::comm
