@@ -22,7 +22,7 @@ check: build
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
 
 demo: build
-	@echo "The demo system comes with vxcfg; until then: $(BUILD)/src/vxnode runs headless."
+	@demo/run-demo.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

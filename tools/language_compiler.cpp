@@ -81,81 +81,74 @@ CompiledLanguage CompileLanguage(const std::vector<LanguageEntry>& entries) {
   const int last = entries.empty() ? 0 : entries.back().number;
   const int n = last + 1;  // N
   const size_t table_end = 2 + 2 * static_cast<size_t>(n);
-  std::vector<bool> in_text(entries.size(), false);
 
-  while (true) {
-    // Lay the data out with the current choice of colours.
-    std::vector<uint8_t> bytes(table_end, 0);
-    std::vector<size_t> start(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-      const LanguageEntry& e = entries[i];
-      start[i] = bytes.size();
-      if (in_text[i]) {
-        bytes.push_back(0);
-        std::string t = TextWithColourCode(e.number, e.text, e.colour);
-        bytes.insert(bytes.end(), t.begin(), t.end());
-      } else {
-        bytes.push_back(static_cast<uint8_t>(e.colour));
-        bytes.insert(bytes.end(), e.text.begin(), e.text.end());
-      }
-    }
-    const size_t final_byte = bytes.size();
-    bytes.push_back(0);
-    if (bytes.size() > 65536) {
-      throw SourceError("the compiled language file would be " + std::to_string(bytes.size()) +
-                        " bytes long; its 16-bit positions reach 65536 at most");
-    }
-
-    // Find each entry's anchor: a byte at distance d from its start whose value is d.
-    std::vector<size_t> anchor(entries.size(), 0);
-    int failed = -1;
-    for (size_t i = 0; i < entries.size(); ++i) {
-      const size_t s = start[i];
-      bool found = false;
-      for (size_t d = 0; d <= 255 && s + d < final_byte; ++d) {
-        if (bytes[s + d] == d) {
-          anchor[i] = s + d;
-          found = true;
-          break;
-        }
-      }
-      if (!found && i + 1 == entries.size() && final_byte - s <= 255) {
-        bytes[final_byte] = static_cast<uint8_t>(final_byte - s);
-        anchor[i] = final_byte;
+  // Decide from the last entry back to the first: an entry's anchor lies at or after its own
+  // start, and the bytes there (its data and everything behind it) are settled once the later
+  // entries are, whatever comes before. So every entry keeps its colour when any byte within
+  // reach fits, and no decision undoes an earlier one.
+  std::vector<std::string> data(entries.size());
+  std::vector<size_t> distance(entries.size(), 0);
+  std::string tail(1, '\0');  // the final byte, which belongs to no entry
+  for (size_t i = entries.size(); i-- > 0;) {
+    const LanguageEntry& e = entries[i];
+    std::string natural = static_cast<char>(e.colour) + e.text;
+    bool found = false;
+    for (size_t d = 0; d <= 255 && d < natural.size() + tail.size(); ++d) {
+      uint8_t byte = static_cast<uint8_t>(d < natural.size() ? natural[d] : tail[d - natural.size()]);
+      if (byte == d && !(i + 1 == entries.size() && d == natural.size())) {
+        distance[i] = d;
         found = true;
-      }
-      if (!found) {
-        failed = static_cast<int>(i);
         break;
       }
     }
-    if (failed >= 0) {
-      // Colour 0 makes the colour byte its own anchor: this entry can always be placed.
-      in_text[static_cast<size_t>(failed)] = true;
-      continue;
+    if (!found && i + 1 == entries.size() && natural.size() <= 255) {
+      tail[0] = static_cast<char>(natural.size());  // the final byte becomes the anchor
+      distance[i] = natural.size();
+      found = true;
     }
-
-    // The position table. An entry without source data shares the start (and the anchor) of the
-    // next entry, so its span is empty and it keeps whatever text it had.
-    bytes[0] = static_cast<uint8_t>(n & 0xFF);
-    bytes[1] = static_cast<uint8_t>(n >> 8);
-    size_t next = 0;
-    for (int k = 0; k < n; ++k) {
-      // With no entries at all (N = 1), P(0) points at the final byte (0): an empty span.
-      size_t p = final_byte;
-      if (!entries.empty()) {
-        while (next < entries.size() && entries[next].number < k) ++next;
-        p = anchor[std::min(next, entries.size() - 1)];
-      }
-      bytes[2 + 2 * static_cast<size_t>(k)] = static_cast<uint8_t>(p & 0xFF);
-      bytes[3 + 2 * static_cast<size_t>(k)] = static_cast<uint8_t>(p >> 8);
+    if (found) {
+      data[i] = natural;
+    } else {
+      // Colour 0 makes the colour byte its own anchor: such an entry can always be placed.
+      data[i] = '\0' + TextWithColourCode(e.number, e.text, e.colour);
+      distance[i] = 0;
+      result.colour_in_text.push_back(e.number);
     }
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (in_text[i]) result.colour_in_text.push_back(entries[i].number);
-    }
-    result.bytes = std::move(bytes);
-    return result;
+    tail = data[i] + tail;
   }
+  std::reverse(result.colour_in_text.begin(), result.colour_in_text.end());
+
+  std::vector<uint8_t> bytes(table_end, 0);
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  if (bytes.size() > 65536) {
+    throw SourceError("the compiled language file would be " + std::to_string(bytes.size()) +
+                      " bytes long; its 16-bit positions reach 65536 at most");
+  }
+  const size_t final_byte = bytes.size() - 1;
+  std::vector<size_t> anchor(entries.size());
+  size_t at = table_end;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    anchor[i] = at + distance[i];
+    at += data[i].size();
+  }
+
+  // The position table. An entry without source data shares the start (and the anchor) of the
+  // next entry, so its span is empty and it keeps whatever text it had.
+  bytes[0] = static_cast<uint8_t>(n & 0xFF);
+  bytes[1] = static_cast<uint8_t>(n >> 8);
+  size_t next = 0;
+  for (int k = 0; k < n; ++k) {
+    // With no entries at all (N = 1), P(0) points at the final byte (0): an empty span.
+    size_t p = final_byte;
+    if (!entries.empty()) {
+      while (next < entries.size() && entries[next].number < k) ++next;
+      p = anchor[std::min(next, entries.size() - 1)];
+    }
+    bytes[2 + 2 * static_cast<size_t>(k)] = static_cast<uint8_t>(p & 0xFF);
+    bytes[3 + 2 * static_cast<size_t>(k)] = static_cast<uint8_t>(p >> 8);
+  }
+  result.bytes = std::move(bytes);
+  return result;
 }
 
 DecodedLanguage DecodeLanguageFile(const std::vector<uint8_t>& bytes) {

@@ -1,0 +1,2 @@
+#!/bin/sh
+echo "Beacon check: all lights burning."
