@@ -1,0 +1,88 @@
+// The display codes of texts and display files: ^K (character 11) followed by a character inserts
+// system and session information, ^F (character 6) followed by a character inserts the caller's
+// own particulars. Dots between the control character and the code character reserve a field of
+// that many characters ("^K...A" is the total number of calls in three columns): texts are
+// left-aligned, numbers right-aligned, and a value is padded with blanks or cut to the field.
+//
+// A code whose character has no entry (among them ^K "!", "[" and backslash, which the output
+// routine acts on) stays in the text, and so does a control character followed by dots and
+// nothing else. Values are inserted in one pass from left to right: a value is never searched
+// for codes of its own table again, so no text, however it was made, can make the expansion
+// repeat or grow without end. Texts that a caller typed (name, location, phones...) are inserted
+// without their control characters, so a caller cannot smuggle codes into the node's output.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/config.h"
+#include "core/language.h"
+#include "core/user_record.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "terminal/code_values.h"
+
+namespace vx::terminal {
+
+inline constexpr char kCtrlK = 11;
+inline constexpr char kCtrlF = 6;
+
+// Every occurrence of `find` in `text`, compared ignoring case, replaced by `value` fitted to the
+// field of `find`: the field width is the number of dots in `find`; mode 1 left-aligns, mode 2
+// right-aligns, and any other mode (or a find without dots) inserts the value unchanged.
+std::string ReplaceText(std::string_view text, std::string_view find, std::string_view value,
+                        int mode);
+// The text cut to its first `width` characters, then padded with blanks to `width`: on the right
+// when align is 0, on the left otherwise.
+std::string PadText(std::string_view text, int width, int align);
+// ^K "[" and the colour attribute of language entry n as two upper-case hexadecimal digits;
+// empty when the entry has colour 0.
+std::string PromptColorCode(const core::LanguageTable& language, int n);
+
+class ControlCodes {
+ public:
+  struct Sources {
+    const core::UserRecord& user;
+    const core::LanguageTable& language;
+    const core::LanguageList& languages;
+    const core::Configuration& config;
+    const platform::Environment& env;
+    const platform::Clock& clock;
+  };
+
+  explicit ControlCodes(const Sources& sources) : s_(sources) {}
+
+  // Where the figures owned by the session and the bases come from (never null; the default
+  // answers 0 and empty texts).
+  void SetValues(const CodeValues* values) { values_ = values ? values : &defaults_; }
+  const CodeValues& values() const { return *values_; }
+
+  // The text with every ^K code, then every ^F code, replaced. With `positioned` set (a menu text
+  // file is being shown) every ESC "[255D" is removed as well.
+  std::string Expand(std::string_view text, bool positioned) const;
+
+  // Language entry 116 (set) or 117 (clear), each preceded by its colour code, for character k
+  // (1-based) of a flag string.
+  std::string FlagText(std::string_view flags, int k) const;
+  std::string OnOffText(bool on) const;
+
+ private:
+  struct Value {
+    std::string text;
+    bool number = false;
+  };
+  std::optional<Value> SystemCode(char code) const;
+  std::optional<Value> UserCode(char code) const;
+  void ExpandTable(std::string& text, char marker, bool system) const;
+  std::string EntryWithColour(int n) const;
+  std::string WeekdayName() const;
+  std::string LanguageName() const;
+  long FileRecords(const std::string& path, long record_size) const;
+
+  Sources s_;
+  CodeValues defaults_;
+  const CodeValues* values_ = &defaults_;
+};
+
+}  // namespace vx::terminal

@@ -1,0 +1,265 @@
+// Output to the caller: Display with its embedded codes and line counting, Emit by output mode,
+// colours and cursor moves.
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+
+#include "core/text.h"
+#include "terminal/ansi.h"
+#include "terminal/terminal.h"
+
+namespace vx::terminal {
+
+namespace {
+constexpr char kCtrlA = 1;
+constexpr char kCtrlL = 12;
+constexpr char kCtrlW = 23;
+constexpr std::string_view kIncludeFile = "\x0b!";
+constexpr std::string_view kColourCode = "\x0b[";
+constexpr std::string_view kPadToWidth = "\x0b\\";
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The first ^K "[" followed by two hexadecimal digits, or npos.
+size_t FindColourCode(std::string_view text) {
+  for (size_t at = text.find(kColourCode); at != std::string_view::npos;
+       at = text.find(kColourCode, at + 1)) {
+    if (at + 3 < text.size() && HexDigit(text[at + 2]) >= 0 && HexDigit(text[at + 3]) >= 0) {
+      return at;
+    }
+  }
+  return std::string_view::npos;
+}
+}  // namespace
+
+Terminal::Terminal(const TerminalContext& context)
+    : context_(context),
+      codes_(ControlCodes::Sources{context.user, context.language, context.languages,
+                                   context.config, context.env, context.loop.clock()}) {
+  context_.comm.SetReceiveHandler([this] { OnReceived(); });
+}
+
+Terminal::~Terminal() { context_.comm.SetReceiveHandler({}); }
+
+void Terminal::Emit(std::string_view text) {
+  if (text.empty()) return;
+  switch (output_.mode) {
+    case 0:
+      context_.comm.terminal().Feed(text);
+      if (context_.comm.port_open()) {
+        context_.comm.SendText(text);
+        context_.loop.ProcessEvents();
+      }
+      break;
+    case 1:
+      output_.capture.assign(text);
+      break;
+    default:
+      break;  // discarded
+  }
+}
+
+void Terminal::Display(std::string_view text) {
+  if (text.find(kClearScreen) != std::string_view::npos) output_.line_counter = 0;
+  std::string rest = ExpandControlCodes(text);
+  for (;;) {
+    const auto step = HandleEmbeddedCode(rest);
+    if (step == Step::kDone) return;
+    if (step == Step::kLines) break;
+  }
+  SendLines(rest);
+}
+
+// The embedded codes, one per pass. Of ^K "!", ^A, ^L, ^W and ^K "[" with two hexadecimal
+// digits, the one that comes first in the text is acted on: the text in front of it is sent as it
+// is, the text after it stays in `rest` for the next pass. (Taking the codes by kind instead, a
+// later code's text would go out with an earlier code's control character still in it.) ^K
+// backslash, handled once nothing else is left, pads the rest to the screen width and ends the
+// output.
+Terminal::Step Terminal::HandleEmbeddedCode(std::string& rest) {
+  enum class Code { kNone, kInclude, kWaitKey, kClear, kDelay, kColour };
+  Code code = Code::kNone;
+  size_t at = std::string::npos;
+  const auto consider = [&](size_t position, Code kind) {
+    if (position < at) {
+      at = position;
+      code = kind;
+    }
+  };
+  consider(rest.find(kIncludeFile), Code::kInclude);
+  consider(rest.find(kCtrlA), Code::kWaitKey);
+  consider(rest.find(kCtrlL), Code::kClear);
+  consider(rest.find(kCtrlW), Code::kDelay);
+  consider(FindColourCode(rest), Code::kColour);
+
+  // A restore-cursor sequence puts the cursor back on a line already counted. It is looked for on
+  // the passes that act on a colour code or on nothing (its place among the codes' precedence).
+  if ((code == Code::kNone || code == Code::kColour) &&
+      rest.find(kRestoreCursor) != std::string::npos) {
+    --output_.line_counter;
+  }
+
+  if (code == Code::kNone) {
+    if (rest.find(kPadToWidth) == std::string::npos) return Step::kLines;
+    std::string padded = core::ReplaceAll(rest, kPadToWidth, "");
+    const size_t width = static_cast<size_t>(ScreenWidth());
+    if (padded.size() < width) padded.append(width - padded.size(), ' ');
+    Emit(padded);
+    return Step::kDone;
+  }
+
+  if (at > 0) Emit(std::string_view(rest).substr(0, at));
+  switch (code) {
+    case Code::kInclude: {
+      // The file name runs to the next "|". Without one it runs to the end of the line, and the
+      // line end stays to be sent.
+      const size_t start = at + kIncludeFile.size();
+      size_t end = rest.find('|', start);
+      size_t resume = end + 1;
+      if (end == std::string::npos) {
+        end = std::min(rest.find_first_of("\r\n", start), rest.size());
+        resume = end;
+      }
+      const std::string name = core::Trim(std::string_view(rest).substr(start, end - start));
+      rest.erase(0, resume);
+      ShowTextFile(name);
+      break;
+    }
+    case Code::kWaitKey:
+      rest.erase(0, at + 1);
+      --output_.line_counter;
+      GetKey();
+      break;
+    case Code::kClear:
+      rest.erase(0, at + 1);
+      ClearScreen();
+      break;
+    case Code::kDelay:
+      rest.erase(0, at + 1);
+      Delay(1);
+      break;
+    case Code::kColour: {
+      const int attribute = HexDigit(rest[at + 2]) * 16 + HexDigit(rest[at + 3]);
+      rest.erase(0, at + 4);
+      SetColor(attribute);
+      break;
+    }
+    case Code::kNone:
+      break;
+  }
+  return Step::kAgain;
+}
+
+int Terminal::ScreenWidth() const {
+  return context_.user.screen_width == 0 ? 80 : context_.user.screen_width;
+}
+
+// Cuts the text into lines and counts each against the caller's screen length. A line ends at the
+// first CR or LF (a CR directly followed by LF ends after the LF); text without both a CR and an
+// LF ahead of it goes out as it is, uncounted.
+void Terminal::SendLines(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t cr = text.find('\r', pos);
+    const size_t lf = text.find('\n', pos);
+    if (cr == std::string_view::npos || lf == std::string_view::npos) {
+      Emit(text.substr(pos));
+      return;
+    }
+    size_t end = std::min(cr, lf);
+    if (end == cr && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    const std::string_view line = text.substr(pos, end + 1 - pos);
+    pos = end + 1;
+
+    if (!output_.counting_suspended) ++output_.line_counter;
+    if (output_.non_stop) output_.line_counter = 0;
+    const int length = context_.user.screen_length;
+    const bool pause_due = output_.line_counter >= length - 1 && length > 0 &&
+                           !output_.counting_suspended && context_.user.AttributeFlag(3) &&
+                           context_.comm.cursor_row() >= length;
+    if (pause_due && !Pause()) return;
+    Emit(line);
+    context_.loop.ProcessEvents();
+  }
+}
+
+void Terminal::DisplayLn(std::string_view text) {
+  Display(text);
+  NewLine();
+}
+
+void Terminal::NewLine() {
+  SetColorPreset(0);
+  Display("\r\n");
+}
+
+void Terminal::ShowPrompt(int n) {
+  SetPromptColor(n);
+  Display(context_.language.Text(n));
+}
+
+void Terminal::ShowPromptLn(int n) {
+  ShowPrompt(n);
+  NewLine();
+}
+
+void Terminal::SetForeground(int colour) {
+  const std::string_view sequence = ForegroundSequence(colour);
+  if (!sequence.empty()) Display(sequence);
+}
+
+void Terminal::SetBackground(int colour) {
+  const std::string_view sequence = BackgroundSequence(colour);
+  if (!sequence.empty()) Display(sequence);
+}
+
+void Terminal::SetColor(int attribute) {
+  SetForeground(attribute & 0x0F);
+  SetBackground((attribute >> 4) & 0x0F);
+}
+
+void Terminal::SetPromptColor(int n) {
+  const int colour = context_.language.Colour(n);
+  if (colour != 0) SetColor(colour);
+}
+
+void Terminal::SetColorPreset(int k) {
+  if (k < 0 || k > 4) return;
+  const auto [fg, bg] = context_.colour_sets[static_cast<size_t>(k)];
+  SetForeground(fg);
+  SetBackground(bg);
+}
+
+void Terminal::ClearScreen() {
+  output_.line_counter = 0;
+  if (context_.user.AttributeFlag(2)) {
+    Display(kClearScreen);
+  } else {
+    NewLine();
+  }
+  output_.line_counter = 0;
+}
+
+void Terminal::MoveToColumn(int column) {
+  Display(CursorPositionSequence(context_.comm.cursor_row(), column + 1));
+}
+
+void Terminal::MoveToRow(int row) { Display(RowSequence(row)); }
+
+void Terminal::ReturnToLineStart() {
+  Display(std::string(static_cast<size_t>(context_.comm.cursor_column() + 1), '\b'));
+  --output_.line_counter;
+}
+
+void Terminal::Delay(double seconds) {
+  if (seconds <= 0) return;
+  context_.loop.WaitFor(std::chrono::duration_cast<platform::Duration>(
+      std::chrono::duration<double>(seconds)));
+}
+
+}  // namespace vx::terminal
