@@ -198,6 +198,7 @@ menus::MenuFile ParseMenuSource(const std::string& source, const std::string& fi
       }
       continue;
     }
+    if (!have_header) r.Fail("the \"menu\" line comes before the entries");
     menus::MenuEntry e;
     bool has_type = false;
     for (size_t i = 1; i < tokens.size(); ++i) ApplyEntrySetting(e, tokens[i], r, &has_type);

@@ -1,0 +1,208 @@
+// CONFIG.VX, language and menu files as vxcfg writes them, against bytes written out by hand, and
+// the language files read back by the node's own reader.
+#include <gtest/gtest.h>
+
+#include "core/language.h"
+#include "core/record_stream.h"
+#include "menus/menu_file.h"
+#include "tools/config_fields.h"
+#include "tools/language_compiler.h"
+#include "tools/menu_compiler.h"
+#include "tools/source_error.h"
+
+namespace vx::tools {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(ConfigFields, ValuesLandAtTheirPositions) {
+  Bytes config(kConfigFileSize, 0);
+  ASSERT_EQ(SetConfigField(config, *FindConfigField("system_name"), "Lighthouse"), "");
+  ASSERT_EQ(SetConfigField(config, *FindConfigField("inactivity_timeout"), "0x12C"), "");
+  ASSERT_EQ(SetConfigField(config, *FindConfigField("mask_echo"), "#"), "");
+  ASSERT_EQ(SetConfigField(config, *FindConfigField("new_user_flags"), "A1 A8 D2"), "");
+  ASSERT_EQ(SetConfigField(config, *FindConfigField("address_1"), "2:280/1.7"), "");
+  ASSERT_EQ(SetConfigField(config, *FindConfigField("name_attempts"), "3"), "");
+  // Position p is byte p - 1.
+  EXPECT_EQ(config[1258], 10);
+  EXPECT_EQ(std::string(config.begin() + 1259, config.begin() + 1269), "Lighthouse");
+  EXPECT_EQ(config[1269], 0);
+  EXPECT_EQ(config[1479], 0x2C);
+  EXPECT_EQ(config[1480], 0x01);
+  EXPECT_EQ(config[2694], '#');
+  EXPECT_EQ((Bytes{config[1293], config[1294], config[1295], config[1296]}),
+            (Bytes{0x81, 0, 0, 0x02}));
+  // Address slot 1 starts at position 1179 + 8: zone 2, net 280, node 1, point 7.
+  EXPECT_EQ((Bytes(config.begin() + 1186, config.begin() + 1194)),
+            (Bytes{2, 0, 0x18, 0x01, 1, 0, 7, 0}));
+  EXPECT_EQ(config[5753], 3);
+  EXPECT_EQ(config.size(), 6331u);
+}
+
+TEST(ConfigFields, RefusesWhatDoesNotFitAndNoFieldsOverlap) {
+  Bytes config(kConfigFileSize, 0);
+  EXPECT_NE(SetConfigField(config, *FindConfigField("system_name"), std::string(31, 'x')), "");
+  EXPECT_EQ(config[1258], 0);  // nothing was cut and written
+  EXPECT_NE(SetConfigField(config, *FindConfigField("logon_minutes"), "256"), "");
+  EXPECT_NE(SetConfigField(config, *FindConfigField("open_bracket"), "[["), "");
+  EXPECT_NE(SetConfigField(config, *FindConfigField("new_user_flags"), "E1"), "");
+  EXPECT_NE(SetConfigField(config, *FindConfigField("address_0"), "2/280:1"), "");
+  std::vector<int> owner(kConfigFileSize + 1, -1);
+  for (size_t i = 0; i < ConfigFields().size(); ++i) {
+    const ConfigField& f = ConfigFields()[i];
+    for (int p = f.position; p < f.position + FieldSize(f); ++p) {
+      ASSERT_LE(p, kConfigFileSize) << f.name;
+      EXPECT_EQ(owner[static_cast<size_t>(p)], -1) << f.name << " overlaps at " << p;
+      owner[static_cast<size_t>(p)] = static_cast<int>(i);
+    }
+  }
+}
+
+TEST(LanguageCompiler, SmallFileByHand) {
+  // Entry 1 has colour 0 (its own colour byte is its anchor); entry 2 has colour 14 and text "AB"
+  // with no byte to anchor it except the final byte of the file.
+  auto entries = ParseLanguageSource("1 default \"Hi\"\n2 yellow \"AB\"\n", "t.lng");
+  CompiledLanguage c = CompileLanguage(entries);
+  // N = 3; table 2 + 6 bytes; entry 1 at 8 (0,'H','i'), entry 2 at 11 (14,'A','B'), final byte 14
+  // holding 3, the distance from entry 2's start.
+  Bytes expected = {3, 0, 8, 0, 8, 0, 14, 0, 0, 'H', 'i', 14, 'A', 'B', 3};
+  EXPECT_EQ(c.bytes, expected);
+  EXPECT_TRUE(c.colour_in_text.empty());
+  core::LanguageTable table;
+  table.Load(c.bytes);
+  EXPECT_EQ(table.Text(1), "Hi");
+  EXPECT_EQ(table.Colour(1), 0);
+  EXPECT_EQ(table.Text(2), "AB");
+  EXPECT_EQ(table.Colour(2), 14);
+}
+
+TEST(LanguageCompiler, NodeReaderGetsTheSourceBack) {
+  std::string source =
+      "0 white \"Y Yes\\xFF\"\n1 white \"N No\\xFF\"\n"
+      "# a comment\n\n"
+      "3 lightred \"That name is not known.\"\n"
+      "5 yellow \"Join us? Y\"\n"
+      "67 white \"YNC More? [Y]es, [N]o, [C]ontinuous \\xFF\"\n"
+      "116 lightgreen \"On\"\n117 lightred \"Off\"\n"
+      "200 14 \"Control ^K[0E and ^^ caret\"\n"
+      "700 0x1F \"last\"\n";
+  auto entries = ParseLanguageSource(source, "t.lng");
+  CompiledLanguage c = CompileLanguage(entries);
+  core::LanguageTable table;
+  auto load = table.Load(c.bytes);
+  EXPECT_EQ(load.problem, "");
+  for (const LanguageEntry& e : entries) {
+    bool in_text = std::find(c.colour_in_text.begin(), c.colour_in_text.end(), e.number) !=
+                   c.colour_in_text.end();
+    if (in_text) {
+      EXPECT_EQ(table.Colour(e.number), 0) << e.number;
+      EXPECT_EQ(table.Text(e.number), TextWithColourCode(e.number, e.text, e.colour)) << e.number;
+    } else {
+      EXPECT_EQ(table.Colour(e.number), e.colour) << e.number;
+      EXPECT_EQ(table.Text(e.number), e.text) << e.number;
+    }
+  }
+  EXPECT_EQ(table.Text(4), "");  // absent entries stay empty
+  DecodedLanguage d = DecodeLanguageFile(c.bytes);
+  EXPECT_TRUE(d.problems.empty());
+  EXPECT_EQ(d.entries.size(), entries.size());
+}
+
+TEST(LanguageCompiler, ColourCodeGoesWhereThePromptFormsStillWork) {
+  EXPECT_EQ(TextWithColourCode(5, "Join? Y", 14), "\x0B[0EJoin? Y");
+  EXPECT_EQ(TextWithColourCode(67, "YNC More?\xFF", 15), "YNC \x0B[0FMore?\xFF");
+  EXPECT_EQ(TextWithColourCode(0, "Y Yes\xFF", 15), "Y \x0B[0FYes\xFF");
+  // A long run of entries whose bytes anchor nothing: each falls back and still reads back.
+  std::vector<LanguageEntry> entries;
+  for (int k = 10; k < 60; ++k) entries.push_back({k, 0x1E, "zz", 0});
+  CompiledLanguage c = CompileLanguage(entries);
+  core::LanguageTable table;
+  table.Load(c.bytes);
+  for (int k = 10; k < 60; ++k) {
+    bool in_text = std::find(c.colour_in_text.begin(), c.colour_in_text.end(), k) !=
+                   c.colour_in_text.end();
+    EXPECT_EQ(table.Text(k), in_text ? std::string("\x0B[1Ezz") : std::string("zz"));
+    EXPECT_EQ(table.Colour(k), in_text ? 0 : 0x1E);
+  }
+}
+
+TEST(LanguageCompiler, BadSourcesNameTheLine) {
+  auto error_of = [](const std::string& source) {
+    try {
+      ParseLanguageSource(source, "x.lng");
+    } catch (const SourceError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  EXPECT_EQ(error_of("1 white \"a\"\n701 white \"b\"\n"),
+            "x.lng:2: entry number \"701\" is not 0 to 700");
+  EXPECT_EQ(error_of("1 purple \"a\"\n").substr(0, 8), "x.lng:1:");
+  EXPECT_EQ(error_of("1 white \"a\"\n1 white \"b\"\n"),
+            "x.lng:2: entry 1 is already given on line 1");
+  EXPECT_EQ(error_of("1 white \"unterminated\n"), "x.lng:1: text without closing quote");
+  EXPECT_EQ(error_of("1 white \"bad ^1\"\n"), "x.lng:1: unknown control code ^1");
+}
+
+TEST(MenuCompiler, EntryRecordByHand) {
+  auto menu = ParseMenuSource(
+      "menu highlight=yellow prompt_colour=lightcyan prompt=\"^M^ain: \"\n"
+      "entry key=M type=gosub data=\"MESSAGE\" colour=lightgray text=\"^M^essages\" security=10 "
+      "max_security=200 flags=\"A1\" not_flags=\"D8\" time_left=5 min_speed=2400 "
+      "mon=08:00-17:30\n"
+      "entry auto=yes type=menu_text_file data=\"MAIN\"\n",
+      "t.mnu");
+  core::MemoryStream m;
+  menus::WriteMenuFile(menu, m);
+  const Bytes& b = m.bytes();
+  ASSERT_EQ(b.size(), 3u * 464);
+  EXPECT_EQ(b[0], 14);
+  EXPECT_EQ(b[131], 8);
+  EXPECT_EQ(std::string(b.begin() + 132, b.begin() + 140), "^M^ain: ");
+  EXPECT_EQ(b[412], 11);
+  const size_t e = 464;
+  EXPECT_EQ(b[e + 0], 2);                       // gosub
+  EXPECT_EQ(b[e + 1] | (b[e + 2] << 8), 10);    // minimum security
+  EXPECT_EQ(b[e + 3] | (b[e + 4] << 8), 200);   // maximum security
+  EXPECT_EQ(b[e + 8], 0x80);                    // forbidden D8
+  EXPECT_EQ(b[e + 9], 0x01);                    // required A1
+  EXPECT_EQ(b[e + 13], 5);                      // minutes left
+  EXPECT_EQ(b[e + 19] | (b[e + 20] << 8), 2400);
+  EXPECT_EQ(b[e + 103 + 2] | (b[e + 104 + 2] << 8), 480);   // Monday start
+  EXPECT_EQ(b[e + 117 + 2] | (b[e + 118 + 2] << 8), 1050);  // Monday stop
+  EXPECT_EQ(b[e + 131], 10);
+  EXPECT_EQ(b[e + 267], 1);
+  EXPECT_EQ(b[e + 268], 'M');
+  EXPECT_EQ(b[e + 276], 7);
+  EXPECT_EQ(std::string(b.begin() + e + 277, b.begin() + e + 284), "MESSAGE");
+  EXPECT_EQ(b[e + 412], 7);
+  EXPECT_EQ(b[2 * e + 267], 1);
+  EXPECT_EQ(b[2 * e + 268], 1);  // ^A: an automatic entry
+  // Back through the reader and the source form.
+  core::MemoryStream in(b);
+  menus::MenuFile back = menus::ReadMenuFile(in);
+  EXPECT_EQ(FormatMenuSource(back), FormatMenuSource(ParseMenuSource(FormatMenuSource(back), "x")));
+  EXPECT_EQ(menus::DayWindow(back.entries[0], 1).first, "08:00");
+}
+
+TEST(MenuCompiler, RefusesTooLongTextsAndUnknownSettings) {
+  auto error_of = [](const std::string& source) {
+    try {
+      ParseMenuSource(source, "m.mnu");
+    } catch (const SourceError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  EXPECT_EQ(error_of("menu prompt=\"x\"\nentry type=goto data=\"" + std::string(136, 'A') + "\"\n"),
+            "m.mnu:2: data is 136 characters long; the field holds 135");
+  EXPECT_EQ(error_of("menu\nentry type=goto colr=white\n"),
+            "m.mnu:2: unknown entry setting \"colr\"");
+  EXPECT_EQ(error_of("menu\nentry key=X\n"), "m.mnu:2: the entry has no type");
+  EXPECT_EQ(error_of("entry type=goto\n"), "m.mnu:1: the \"menu\" line comes before the entries");
+  EXPECT_EQ(error_of("menu\nentry type=goto hours=8-17\n"),
+            "m.mnu:2: hours: \"8-17\" is not a time window like 08:00-17:00");
+}
+
+}  // namespace
+}  // namespace vx::tools
