@@ -1,0 +1,239 @@
+// vxcfg build on the bundled demo sources, the user commands and the dumps of a whole system.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/config.h"
+#include "core/crc32.h"
+#include "core/language.h"
+#include "core/record_stream.h"
+#include "files/file_database_records.h"
+#include "platform/environment.h"
+#include "support/temp_dir.h"
+#include "tools/dump.h"
+#include "tools/file_area_import.h"
+#include "tools/source_error.h"
+#include "tools/system_builder.h"
+#include "tools/system_description.h"
+#include "tools/user_base.h"
+
+namespace fs = std::filesystem;
+
+namespace vx::tools {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+const std::string kDemo = std::string(VX_SOURCE_DIR) + "/demo";
+
+std::string BuildError(const std::string& source, const std::string& target) {
+  try {
+    BuildSystem(source, target, {});
+  } catch (const SourceError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
+  test::TempDir dir;
+  BuildReport report = BuildSystem(kDemo, dir / "sys", {});
+  const std::string sys = report.system_dir;
+  EXPECT_EQ(sys, fs::canonical(dir.path()).string() + "/sys/");
+  EXPECT_EQ(fs::file_size(sys + "CONFIG.VX"), 6331u);
+  EXPECT_EQ(fs::file_size(sys + "LANGUAGE.VX") % 466, 0u);
+  EXPECT_EQ(fs::file_size(sys + "MESSAGES.VX"), 2u * 224);
+  EXPECT_EQ(fs::file_size(sys + "FILES.VX"), 168u);
+  EXPECT_EQ(fs::file_size(sys + "MGROUPS.VX"), 153u);
+  EXPECT_EQ(fs::file_size(sys + "LIMITS.VX"), 160u);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/USERS.BBS"), 1016u);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/USERSIDX.BBS"), 8u);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/MSGINFO.BBS"), 406u);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/keepers.JHR"), 1024u);
+  for (const auto& e : fs::directory_iterator(sys + "menus")) {
+    EXPECT_EQ(fs::file_size(e.path()) % 464, 0u) << e.path();
+  }
+  EXPECT_EQ(fs::file_size(sys + "filebase/hdr/fdb1.hdr"), 3u * 194);
+  EXPECT_EQ(fs::file_size(sys + "filebase/idx/fdb1.idx"), 3u * 41);
+  EXPECT_TRUE(fs::exists(sys + "files/utils/BEACON~1.SH"));
+  EXPECT_TRUE(fs::exists(sys + "text/LOGO.ANS"));
+  EXPECT_TRUE(fs::exists(sys + "doors/showdrop.sh"));
+
+  // The node's own readers: CONFIG.VX through VX, LANGUAGE.VX record 1 and its language file.
+  platform::Environment env({"VX=" + sys});
+  core::ConfigLoad load = core::ReadConfiguration(env);
+  ASSERT_TRUE(load.ok) << load.text;
+  EXPECT_EQ(load.warning, "");
+  EXPECT_EQ(load.config.system_path, sys);
+  EXPECT_EQ(load.config.menu_path, sys + "menus/");
+  EXPECT_EQ(load.config.log_file_name, sys + "logs/node*N.log");
+  core::ConfigAccessors config(sys, env);
+  EXPECT_EQ(config.SystemName(), "The Lighthouse BBS");
+  EXPECT_EQ(config.PasswordAttempts(), 3);
+  auto list = core::LanguageList::Parse(*core::ReadWholeFile(sys + "LANGUAGE.VX"));
+  ASSERT_NE(list.Find(1), nullptr);
+  EXPECT_EQ(list.Find(1)->menu_path, sys + "menus/");
+  std::string vxl = core::CompleteLanguageFileName(list.Find(1)->definition_file, sys);
+  core::LanguageTable table;
+  EXPECT_EQ(table.Load(*core::ReadWholeFile(vxl)).problem, "");
+  EXPECT_EQ(table.Text(0).substr(0, 2), "Y ");
+  EXPECT_EQ(table.Text(1).substr(0, 2), "N ");
+  EXPECT_FALSE(table.Text(257).empty());
+
+  // The sysop's password is stored as its checksum, and the index is in step.
+  Bytes users = *core::ReadWholeFile(sys + "msgbase/USERS.BBS");
+  core::MemoryStream in(users);
+  core::UserRecord sysop = core::ReadUserRecord(in);
+  EXPECT_EQ(sysop.name, "Sam Sysop");
+  EXPECT_EQ(sysop.password_crc, core::Crc32("LIGHTHOUSE"));
+  EXPECT_EQ(*core::ReadWholeFile(sys + "msgbase/USERSIDX.BBS"), UserIndexBytes({sysop}));
+
+  // Every record file dumps without a problem.
+  int dumped = 0;
+  for (const auto& e : fs::recursive_directory_iterator(sys)) {
+    std::string ext = e.path().extension().string();
+    if (!e.is_regular_file() || ext == ".ANS" || ext == ".sh" || ext == ".TXT" || ext == ".SH") {
+      continue;
+    }
+    DumpResult r = DumpFile(e.path().string());
+    EXPECT_TRUE(r.problems.empty()) << e.path() << ": " << r.problems.front();
+    EXPECT_FALSE(r.text.empty() && fs::file_size(e.path()) > 0) << e.path();
+    ++dumped;
+  }
+  EXPECT_GE(dumped, 30);
+}
+
+TEST(BuildSystem, RebuildKeepsUsersAndMessagesUnlessFresh) {
+  test::TempDir dir;
+  const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;
+  core::UserRecord caller = NewUserRecord("Pat Caller", 10);
+  caller.password_crc = core::Crc32("SECRET");
+  AddUser(sys, caller);
+  test::WriteFile(sys + "msgbase/MSGHDR.BBS", Bytes(187, 1));
+  BuildSystem(kDemo, sys, {});
+  EXPECT_EQ(fs::file_size(sys + "msgbase/USERS.BBS"), 2u * 1016);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/USERSIDX.BBS"), 2u * 8);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/MSGHDR.BBS"), 187u);
+  EXPECT_NE(ListUsers(sys).find("Pat Caller"), std::string::npos);
+  BuildSystem(kDemo, sys, {.fresh = true});
+  EXPECT_EQ(fs::file_size(sys + "msgbase/USERS.BBS"), 1016u);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/MSGHDR.BBS"), 0u);
+  // No temporary directory is left beside the system.
+  for (const auto& e : fs::directory_iterator(dir.path())) {
+    EXPECT_EQ(e.path().filename(), "sys");
+  }
+}
+
+TEST(BuildSystem, PathsThatDoNotFitStopTheBuildAndChangeNothing) {
+  test::TempDir dir;
+  std::string deep = dir / std::string(50, 'd');
+  fs::create_directories(deep);
+  std::string error = BuildError(kDemo, deep + "/sys");
+  EXPECT_NE(error.find("characters; its field holds"), std::string::npos) << error;
+  EXPECT_FALSE(fs::exists(deep + "/sys"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(deep), fs::directory_iterator()), 0);
+
+  // A bad source names its file and line; the old system stays as it was.
+  const std::string sys = BuildSystem(kDemo, dir / "ok", {}).system_dir;
+  std::string source = dir / "src";
+  fs::copy(kDemo, source, fs::copy_options::recursive);
+  test::WriteFile(source + "/system.toml", "[system]\nname = \"x\"\nsysop = 5\n");
+  error = BuildError(source, sys);
+  EXPECT_NE(error.find("system.toml:3: sysop must be a text"), std::string::npos) << error;
+  test::WriteFile(source + "/system.toml", "[[language]]\nname=\"E\"\nsource=\"english.lng\"\n"
+                                           "[[file_area]]\nnumber = 1\nnam = \"typo\"\n");
+  error = BuildError(source, sys);
+  EXPECT_NE(error.find("system.toml:6: unknown setting \"nam\""), std::string::npos) << error;
+  EXPECT_EQ(fs::file_size(sys + "MESSAGES.VX"), 2u * 224);
+}
+
+TEST(UserBase, RecordAndIndexByHand) {
+  test::TempDir dir;
+  const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;
+  core::UserRecord u = NewUserRecord("Pat Caller", 20);
+  u.password_crc = core::Crc32("SECRET");
+  u.handle = "Pat";
+  AddUser(sys, u);
+  SetUser(sys, "pat caller", "security", "30");
+  SetUser(sys, "Pat", "flags", "B2");
+  EXPECT_THROW(SetUser(sys, "Pat", "screen_length", "9"), SourceError);
+  EXPECT_THROW(AddUser(sys, u), SourceError);
+  Bytes users = *core::ReadWholeFile(sys + "msgbase/USERS.BBS");
+  Bytes index = *core::ReadWholeFile(sys + "msgbase/USERSIDX.BBS");
+  ASSERT_EQ(users.size(), 2u * 1016);
+  ASSERT_EQ(index.size(), 2u * 8);
+  const size_t r = 1016;
+  EXPECT_EQ(users[r + 0], 10);
+  EXPECT_EQ(std::string(users.begin() + r + 1, users.begin() + r + 11), "Pat Caller");
+  EXPECT_EQ(users[r + 266], 3);  // handle
+  uint32_t crc = core::Crc32("SECRET");
+  EXPECT_EQ((Bytes(users.begin() + r + 383, users.begin() + r + 387)),
+            (Bytes{static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8),
+                   static_cast<uint8_t>(crc >> 16), static_cast<uint8_t>(crc >> 24)}));
+  EXPECT_EQ(users[r + 437], 0x02);  // flag B2
+  EXPECT_EQ(users[r + 450], 30);    // security
+  EXPECT_EQ(users[r + 962], 1);     // one record before it
+  uint32_t name_crc = core::Crc32("PAT CALLER"), handle_crc = core::Crc32("PAT");
+  EXPECT_EQ((Bytes(index.begin() + 8, index.end())),
+            (Bytes{static_cast<uint8_t>(name_crc), static_cast<uint8_t>(name_crc >> 8),
+                   static_cast<uint8_t>(name_crc >> 16), static_cast<uint8_t>(name_crc >> 24),
+                   static_cast<uint8_t>(handle_crc), static_cast<uint8_t>(handle_crc >> 8),
+                   static_cast<uint8_t>(handle_crc >> 16), static_cast<uint8_t>(handle_crc >> 24)}));
+}
+
+TEST(FileAreaImport, DatabaseEntryByHand) {
+  FileDatabaseBytes db = BuildFileDatabase({{"TIDES.TXT", 1234, 0x5A210000, "Tide\r\ntables"}},
+                                           "Sam Sysop", 0x5A220000);
+  ASSERT_EQ(db.headers.size(), 194u);
+  ASSERT_EQ(db.index.size(), 41u);
+  const Bytes& h = db.headers;
+  EXPECT_EQ(h[0], 9);
+  EXPECT_EQ(std::string(h.begin() + 1, h.begin() + 10), "TIDES.TXT");
+  EXPECT_EQ((Bytes(h.begin() + 13, h.begin() + 17)), (Bytes{0xD2, 0x04, 0, 0}));
+  EXPECT_EQ(h[21], 9);  // uploader
+  EXPECT_EQ((Bytes(h.begin() + 57, h.begin() + 61)), (Bytes{0, 0, 0x22, 0x5A}));
+  EXPECT_EQ((Bytes(h.begin() + 61, h.begin() + 65)), (Bytes{0, 0, 0x21, 0x5A}));
+  EXPECT_EQ((Bytes(h.begin() + 65, h.begin() + 69)), (Bytes{0, 0, 0x22, 0x5A}));
+  EXPECT_EQ((Bytes(h.begin() + 170, h.begin() + 174)), (Bytes{0, 0, 0, 0}));
+  const Bytes& x = db.index;
+  EXPECT_EQ(std::string(x.begin() + 1, x.begin() + 10), "TIDES.TXT");
+  EXPECT_EQ((Bytes(x.begin() + 13, x.begin() + 17)), (Bytes{0, 0, 0x22, 0x5A}));
+  EXPECT_EQ((Bytes(x.begin() + 37, x.end())), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(std::string(db.descriptions.begin(), db.descriptions.end()),
+            std::string("Tide\r\ntables\0", 13));
+  EXPECT_EQ(ShortFileName("beacon-check.sh", {}), "BEACON~1.SH");
+  EXPECT_EQ(ShortFileName("beacon-check.sh", {"BEACON~1.SH"}), "BEACON~2.SH");
+  EXPECT_EQ(ShortFileName("readme.txt", {}), "README.TXT");
+  auto list = ParseDescriptionList("; comment\nA.TXT  First\n   second line\nB.ZIP\n");
+  EXPECT_EQ(list["A.TXT"], "First\r\nsecond line");
+  EXPECT_EQ(list["B.ZIP"], "");
+}
+
+TEST(Dump, TruncatedAndCorruptFilesSayWhatIsWrong) {
+  test::TempDir dir;
+  const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;
+  for (const char* name : {"CONFIG.VX", "LANGUAGE.VX", "ENGLISH.VXL", "MESSAGES.VX",
+                           "menus/TOP.MNU", "msgbase/USERS.BBS", "msgbase/keepers.JHR",
+                           "filebase/hdr/fdb1.hdr", "MODEM.VX", "msgbase/MSGINFO.BBS"}) {
+    Bytes bytes = *core::ReadWholeFile(sys + name);
+    // Nothing at all, one byte, and all but the last byte: each is read without a crash, and a
+    // cut inside a record is named.
+    DumpBytes(name, {});
+    for (size_t cut : {size_t{1}, bytes.size() - 1}) {
+      DumpResult r = DumpBytes(name, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
+      EXPECT_FALSE(r.problems.empty()) << name << " cut to " << cut;
+    }
+  }
+  // A language file whose positions point anywhere.
+  Bytes junk = {0xFF, 0x7F, 0x10, 0x00, 0xFF, 0xFF};
+  EXPECT_FALSE(DumpBytes("X.VXL", junk).problems.empty());
+  // A JAM header with a bad signature and subfields running past the file.
+  Bytes jhr(1024 + 76, 0);
+  jhr[0] = 'J', jhr[1] = 'A', jhr[2] = 'M';
+  jhr[1024] = 'J', jhr[1025] = 'A', jhr[1026] = 'M';
+  jhr[1024 + 8] = 0xFF;  // subfield length far beyond the end
+  EXPECT_FALSE(DumpBytes("A.JHR", jhr).problems.empty());
+  EXPECT_FALSE(DumpBytes("WHAT.EVER", {}).problems.empty());
+}
+
+}  // namespace
+}  // namespace vx::tools
