@@ -35,6 +35,22 @@ size_t FindColourCode(std::string_view text) {
   }
   return std::string_view::npos;
 }
+// The characters of a text that take a cell on the screen: escape sequences and control
+// characters take none. The padding to the screen width counts these, so a coloured bar reaches
+// the edge however many colour changes it holds.
+size_t VisibleLength(std::string_view text) {
+  size_t length = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == kEsc && i + 1 < text.size() && text[i + 1] == '[') {
+      i += 2;
+      while (i < text.size() && !(text[i] >= 0x40 && text[i] <= 0x7E)) ++i;
+      continue;
+    }
+    if (c >= 32) ++length;
+  }
+  return length;
+}
 }  // namespace
 
 Terminal::Terminal(const TerminalContext& context)
@@ -108,7 +124,8 @@ Terminal::Step Terminal::HandleEmbeddedCode(std::string& rest) {
     if (rest.find(kPadToWidth) == std::string::npos) return Step::kLines;
     std::string padded = core::ReplaceAll(rest, kPadToWidth, "");
     const size_t width = static_cast<size_t>(ScreenWidth());
-    if (padded.size() < width) padded.append(width - padded.size(), ' ');
+    const size_t shown = VisibleLength(padded);
+    if (shown < width) padded.append(width - shown, ' ');
     Emit(padded);
     return Step::kDone;
   }

@@ -104,7 +104,10 @@ TEST_F(OutputTest, RestoreCursorLowersTheCounterOncePerPass) {
 
 TEST_F(OutputTest, PadToScreenWidthIsOneUncountedPiece) {
   terminal.Display("abc\x0b\\def\x0b\\\r\n");
-  EXPECT_EQ(line.TakeSent(), "abcdef\r\n" + std::string(72, ' '));
+  EXPECT_EQ(line.TakeSent(), "abcdef\r\n" + std::string(74, ' '));
+  // Colour sequences take no room on the screen and are not counted.
+  terminal.Display("\x1b[1;33m\x1b[44mab\x0b\\");
+  EXPECT_EQ(line.TakeSent(), "\x1b[1;33m\x1b[44mab" + std::string(78, ' '));
   EXPECT_EQ(terminal.output().line_counter, 0);
   user.screen_width = 40;
   terminal.Display("\x0b\\x");
