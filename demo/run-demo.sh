@@ -34,7 +34,14 @@ fi
 cd "$system"
 if [ -t 0 ] && [ -t 1 ]; then
   echo "Starting a local logon on node 1..."
-  exec env VX="$system" "$vxnode" -N1 -L
+  if env VX="$system" "$vxnode" -N1 -L; then exit 0; fi
+  echo "The local logon is not available yet (the node's console is still being built)."
 fi
-echo "No terminal: starting the node headless (it waits for a caller; see README)."
-exec env VX="$system" VXCONSOLE=none "$vxnode" -N1
+# Headless: the node reads CONFIG.VX, LANGUAGE.VX and the language file, writes its log and
+# ends, since no caller is handed to it.
+echo "Starting the node headless on node 1..."
+status=0
+env VX="$system" VXCONSOLE=none "$vxnode" -N1 </dev/null || status=$?
+echo "The node ended with status $status. Its log, $system/logs/node1.log:"
+tail -n 5 "$system/logs/node1.log" 2>/dev/null || true
+echo "What works now: vxcfg build, lang, menu, dump and user on the demo system above."
