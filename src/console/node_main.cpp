@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "comm/comm_control.h"
+#include "console/curses_console.h"
 #include "core/node_log.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -31,10 +33,22 @@ int NodeMain(int argc, char** argv) {
   platform::EventLoop loop(clock);
   const platform::Environment env = platform::Environment::FromProcess();
   core::NodeLog log(clock, env);
-  platform::HeadlessConsole console(
-      [&log](std::string_view line) { log.WriteLog("\a" + std::string(line)); });
   comm::LocalCommControl comm;
+  // At a terminal the sysop gets the node window; otherwise boxes go to standard error and the log.
+  platform::HeadlessConsole headless(
+      [&log](std::string_view line) { log.WriteLog("\a" + std::string(line)); });
+  std::unique_ptr<CursesConsole> curses;
+  if (CursesConsole::Wanted(env)) curses = std::make_unique<CursesConsole>(loop, comm.terminal());
+  platform::Console& console = curses ? static_cast<platform::Console&>(*curses) : headless;
   session::NodeSession session(loop, console, log, comm, env);
+  if (curses) {
+    session.window = curses.get();
+    curses->SetKeyHandler([&session](int code) { session.terminal.LocalKey(code); });
+    curses->SetStatusBarSource([&session]() -> std::string {
+      if (session.local_mode) return "Local logon";
+      return "Device: COM" + std::to_string(session.comm.port_number()) + " - " + session.comm.settings();
+    });
+  }
   // A sysop's kill or a hang-up of the controlling terminal ends the call as any other end does:
   // the node is released and the caller written back.
   platform::SignalWatcher signals(loop, [&session](int signal) {

@@ -20,6 +20,7 @@
 #include "platform/event_loop.h"
 #include "session/node_window.h"
 #include "session/semaphore.h"
+#include "terminal/terminal.h"
 
 namespace vx::session {
 
@@ -79,6 +80,10 @@ struct NodeSession {
   int inactivity_timeout = 0;
 
   NodeWindow no_window;
+
+  // The caller's terminal: all output, input and display files (built on the members above).
+  terminal::Terminal terminal{terminal::TerminalContext{loop, comm, env, config, languages, language,
+                                                        user, colour_sets}};
 
   core::ConfigAccessors Config() const { return core::ConfigAccessors(config.system_path, env); }
 };

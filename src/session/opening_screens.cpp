@@ -9,7 +9,12 @@
 namespace vx::session {
 
 void ShowOpeningScreens(NodeSession& session) {
-  DisplayText(session, "\r\n\r\n");
+  terminal::Terminal& terminal = session.terminal;
+  terminal.ClearScreen();
+  terminal.ShowTextFile("LOGO");
+  terminal.NewLine();
+  terminal.NewLine();
+  terminal.SetColorPreset(0);
   DisplayText(session, std::string("This is build ") + core::kBuildNumber + "\r\n");
   DisplayText(session, std::string("ngFarlink32 ") + core::kVersionText + "\r\n");
 }

@@ -7,12 +7,7 @@
 
 namespace vx::session {
 
-void DisplayText(NodeSession& session, std::string_view text) {
-  // Until the output routine of the terminal layer is wired in, text goes to the line and the
-  // caller's screen model as it is.
-  session.comm.terminal().Feed(text);
-  if (session.comm.port_open()) session.comm.SendText(text);
-}
+void DisplayText(NodeSession& session, std::string_view text) { session.terminal.Display(text); }
 
 int ReportError(NodeSession& session, std::string_view message, int style, std::string_view title) {
   if (session.local_mode) return session.console.MessageBox(message, title, style);

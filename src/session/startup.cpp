@@ -186,6 +186,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   // 2. Settings of the output and the file lists.
   char echo = config.MaskEchoCharacter();
   session.mask_echo_character = echo ? std::string(1, echo) : std::string();
+  session.terminal.input().echo_character = session.mask_echo_character;
   session.file_list_colour = config.FileListColour();
   session.file_list_text1 = config.FileListText1();
   session.file_list_text2 = config.FileListText2();

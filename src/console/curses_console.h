@@ -1,0 +1,90 @@
+// The sysop's console on a terminal (ncurses): message boxes, and the node window with the
+// caller's screen as the caller sees it, a title line, a tool bar line, a status bar and room for
+// the status panel beside the caller's screen.
+//
+//   row 0        title (the node window's caption)
+//   rows 1..25   the caller's 80 x 25 screen, drawn from the terminal model: code page 437 glyphs
+//                as Unicode, the IBM colours (bright colours as real colours where the terminal
+//                has 16, as bold otherwise), the caller's cursor
+//   columns 82.. the status panel, when the terminal is wide enough
+//   row 26       the tool bar: the keys and what they do
+//   row 27       the status bar
+// A smaller terminal shows what fits. Keys typed at the console are local keys: code page 437
+// codes go to the key handler (Enter as 13, Backspace as 8); arrows and function keys go to the
+// command key handler.
+//
+// The console takes the terminal over when it is made and gives it back, as it found it, when it
+// is destroyed, so every way out of the node (including the end of the call unwinding to main)
+// restores the sysop's terminal.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "comm/terminal_model.h"
+#include "platform/console.h"
+#include "platform/environment.h"
+#include "platform/event_loop.h"
+#include "session/node_window.h"
+
+struct screen;  // ncurses' SCREEN, kept out of this header with curses.h and its macros
+
+namespace vx::console {
+
+class CursesConsole final : public platform::Console, public session::NodeWindow {
+ public:
+  // Command keys as the handler receives them.
+  enum CommandKey { kUp = 1, kDown, kLeft, kRight, kFunction1 = 100 };  // F-n = kFunction1 + n - 1
+
+  // True when the node runs at a terminal (standard input and output) and VXCONSOLE is not
+  // "none".
+  static bool Wanted(const platform::Environment& env);
+
+  CursesConsole(platform::EventLoop& loop, comm::TerminalModel& screen);
+  ~CursesConsole() override;
+  CursesConsole(const CursesConsole&) = delete;
+  CursesConsole& operator=(const CursesConsole&) = delete;
+
+  int MessageBox(std::string_view text, std::string_view title, int style) override;
+  bool interactive() const override { return true; }
+
+  void Show() override;
+  void SetTitle(std::string_view title) override;
+  void RefreshStatusPanel() override;
+
+  void SetKeyHandler(std::function<void(int code)> handler) { on_key_ = std::move(handler); }
+  void SetCommandKeyHandler(std::function<void(int key)> handler) {
+    on_command_key_ = std::move(handler);
+  }
+  // The status bar's text, asked for at every refresh ("Local logon", "Device: COM1 - ...").
+  void SetStatusBarSource(std::function<std::string()> source) { status_source_ = std::move(source); }
+  void SetStatusPanel(std::vector<std::string> lines);
+  void SetToolBarLegend(std::string legend);
+
+  // Draws everything now.
+  void Redraw();
+
+ private:
+  void OnKeyboard(short revents);
+  void DrawCallerScreen();
+  void DrawLine(int row, std::string_view text, bool highlighted);
+  int PairFor(int foreground, int background, bool& bold) const;
+
+  platform::EventLoop& loop_;
+  comm::TerminalModel& screen_;
+  ::screen* terminal_ = nullptr;
+  bool sixteen_colours_ = false;
+  std::string title_;
+  std::string legend_;
+  std::vector<std::string> panel_;
+  std::function<std::string()> status_source_;
+  std::function<void(int)> on_key_;
+  std::function<void(int)> on_command_key_;
+  std::unique_ptr<platform::FdWatcher> keyboard_;
+  platform::Timer redraw_timer_;
+};
+
+}  // namespace vx::console
