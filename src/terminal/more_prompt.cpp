@@ -63,7 +63,7 @@ bool Terminal::Pause() {
     MoveToColumn(column);
   }
   if (choice == 2) {
-    output_.stop_answer = "N";
+    output_.stop_answer.assign(1, 'N');  // (assigning a literal trips a false -Wrestrict of g++ 12)
     return false;
   }
   if (listing && choice == 1) ++output_.line_counter;

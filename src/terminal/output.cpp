@@ -1,6 +1,7 @@
 // Output to the caller: Display with its embedded codes and line counting, Emit by output mode,
 // colours and cursor moves.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <chrono>
 
@@ -25,9 +26,9 @@ int HexDigit(char c) {
   return -1;
 }
 
-// The first ^K "[" followed by two hexadecimal digits, or npos.
-size_t FindColourCode(std::string_view text) {
-  for (size_t at = text.find(kColourCode); at != std::string_view::npos;
+// The first ^K "[" followed by two hexadecimal digits at or after `from`, or npos.
+size_t FindColourCode(std::string_view text, size_t from) {
+  for (size_t at = text.find(kColourCode, from); at != std::string_view::npos;
        at = text.find(kColourCode, at + 1)) {
     if (at + 3 < text.size() && HexDigit(text[at + 2]) >= 0 && HexDigit(text[at + 3]) >= 0) {
       return at;
@@ -35,6 +36,49 @@ size_t FindColourCode(std::string_view text) {
   }
   return std::string_view::npos;
 }
+}  // namespace
+
+// Finds the embedded codes of a text from a moving start. Each kind is searched for again only
+// once the start has passed its last hit, so a text is read once however many codes it holds.
+class CodeScanner {
+ public:
+  enum Kind { kInclude, kWaitKey, kClear, kDelay, kColour, kRestore, kPad, kBar, kCr, kLf, kKinds };
+
+  explicit CodeScanner(std::string_view text) : text_(text) { known_.fill(false); }
+
+  size_t Next(Kind kind, size_t from) {
+    size_t& hit = hits_[kind];
+    if (!known_[kind] || (hit != std::string_view::npos && hit < from)) {
+      hit = Find(kind, from);
+      known_[kind] = true;
+    }
+    return hit;
+  }
+
+ private:
+  size_t Find(Kind kind, size_t from) const {
+    switch (kind) {
+      case kInclude: return text_.find(kIncludeFile, from);
+      case kWaitKey: return text_.find(kCtrlA, from);
+      case kClear: return text_.find(kCtrlL, from);
+      case kDelay: return text_.find(kCtrlW, from);
+      case kColour: return FindColourCode(text_, from);
+      case kRestore: return text_.find(kRestoreCursor, from);
+      case kPad: return text_.find(kPadToWidth, from);
+      case kBar: return text_.find('|', from);
+      case kCr: return text_.find('\r', from);
+      case kLf: return text_.find('\n', from);
+      case kKinds: break;
+    }
+    return std::string_view::npos;
+  }
+
+  std::string_view text_;
+  std::array<size_t, kKinds> hits_{};
+  std::array<bool, kKinds> known_{};
+};
+
+namespace {
 // The characters of a text that take a cell on the screen: escape sequences and control
 // characters take none. The padding to the screen width counts these, so a coloured bar reaches
 // the edge however many colour changes it holds.
@@ -82,47 +126,48 @@ void Terminal::Emit(std::string_view text) {
 
 void Terminal::Display(std::string_view text) {
   if (text.find(kClearScreen) != std::string_view::npos) output_.line_counter = 0;
-  std::string rest = ExpandControlCodes(text);
-  for (;;) {
-    const auto step = HandleEmbeddedCode(rest);
-    if (step == Step::kDone) return;
-    if (step == Step::kLines) break;
+  const std::string expanded = ExpandControlCodes(text);
+  const std::string_view all(expanded);
+  CodeScanner scan(all);
+  size_t pos = 0;
+  while (HandleEmbeddedCode(all, scan, pos) == Step::kAgain) {
   }
-  SendLines(rest);
+  if (pos < all.size()) SendLines(all.substr(pos));
 }
 
-// The embedded codes, one per pass. Of ^K "!", ^A, ^L, ^W and ^K "[" with two hexadecimal
-// digits, the one that comes first in the text is acted on: the text in front of it is sent as it
-// is, the text after it stays in `rest` for the next pass. (Taking the codes by kind instead, a
-// later code's text would go out with an earlier code's control character still in it.) ^K
-// backslash, handled once nothing else is left, pads the rest to the screen width and ends the
-// output.
-Terminal::Step Terminal::HandleEmbeddedCode(std::string& rest) {
+// The embedded codes, one per pass over the text that remains (from `pos`). Of ^K "!", ^A, ^L,
+// ^W and ^K "[" with two hexadecimal digits, the one that comes first is acted on: the text in
+// front of it is sent as it is, and the text after it remains for the next pass. (Taking the
+// codes by kind instead, a later code's text would go out with an earlier code's control
+// character still in it.) ^K backslash, handled once nothing else is left, pads the rest to the
+// screen width and ends the output.
+Terminal::Step Terminal::HandleEmbeddedCode(std::string_view all, CodeScanner& scan, size_t& pos) {
   enum class Code { kNone, kInclude, kWaitKey, kClear, kDelay, kColour };
   Code code = Code::kNone;
-  size_t at = std::string::npos;
+  size_t at = std::string_view::npos;
   const auto consider = [&](size_t position, Code kind) {
     if (position < at) {
       at = position;
       code = kind;
     }
   };
-  consider(rest.find(kIncludeFile), Code::kInclude);
-  consider(rest.find(kCtrlA), Code::kWaitKey);
-  consider(rest.find(kCtrlL), Code::kClear);
-  consider(rest.find(kCtrlW), Code::kDelay);
-  consider(FindColourCode(rest), Code::kColour);
+  consider(scan.Next(CodeScanner::kInclude, pos), Code::kInclude);
+  consider(scan.Next(CodeScanner::kWaitKey, pos), Code::kWaitKey);
+  consider(scan.Next(CodeScanner::kClear, pos), Code::kClear);
+  consider(scan.Next(CodeScanner::kDelay, pos), Code::kDelay);
+  consider(scan.Next(CodeScanner::kColour, pos), Code::kColour);
 
   // A restore-cursor sequence puts the cursor back on a line already counted. It is looked for on
   // the passes that act on a colour code or on nothing (its place among the codes' precedence).
   if ((code == Code::kNone || code == Code::kColour) &&
-      rest.find(kRestoreCursor) != std::string::npos) {
+      scan.Next(CodeScanner::kRestore, pos) != std::string_view::npos) {
     --output_.line_counter;
   }
 
   if (code == Code::kNone) {
-    if (rest.find(kPadToWidth) == std::string::npos) return Step::kLines;
-    std::string padded = core::ReplaceAll(rest, kPadToWidth, "");
+    if (scan.Next(CodeScanner::kPad, pos) == std::string_view::npos) return Step::kLines;
+    std::string padded = core::ReplaceAll(all.substr(pos), kPadToWidth, "");
+    pos = all.size();
     const size_t width = static_cast<size_t>(ScreenWidth());
     const size_t shown = VisibleLength(padded);
     if (shown < width) padded.append(width - shown, ' ');
@@ -130,42 +175,39 @@ Terminal::Step Terminal::HandleEmbeddedCode(std::string& rest) {
     return Step::kDone;
   }
 
-  if (at > 0) Emit(std::string_view(rest).substr(0, at));
+  if (at > pos) Emit(all.substr(pos, at - pos));
   switch (code) {
     case Code::kInclude: {
       // The file name runs to the next "|". Without one it runs to the end of the line, and the
       // line end stays to be sent.
       const size_t start = at + kIncludeFile.size();
-      size_t end = rest.find('|', start);
-      size_t resume = end + 1;
-      if (end == std::string::npos) {
-        end = std::min(rest.find_first_of("\r\n", start), rest.size());
-        resume = end;
+      size_t end = scan.Next(CodeScanner::kBar, start);
+      pos = end + 1;
+      if (end == std::string_view::npos) {
+        end = std::min({scan.Next(CodeScanner::kCr, start), scan.Next(CodeScanner::kLf, start),
+                        all.size()});
+        pos = end;
       }
-      const std::string name = core::Trim(std::string_view(rest).substr(start, end - start));
-      rest.erase(0, resume);
-      ShowTextFile(name);
+      ShowTextFile(core::Trim(all.substr(start, end - start)));
       break;
     }
     case Code::kWaitKey:
-      rest.erase(0, at + 1);
+      pos = at + 1;
       --output_.line_counter;
       GetKey();
       break;
     case Code::kClear:
-      rest.erase(0, at + 1);
+      pos = at + 1;
       ClearScreen();
       break;
     case Code::kDelay:
-      rest.erase(0, at + 1);
+      pos = at + 1;
       Delay(1);
       break;
-    case Code::kColour: {
-      const int attribute = HexDigit(rest[at + 2]) * 16 + HexDigit(rest[at + 3]);
-      rest.erase(0, at + 4);
-      SetColor(attribute);
+    case Code::kColour:
+      pos = at + 4;
+      SetColor(HexDigit(all[at + 2]) * 16 + HexDigit(all[at + 3]));
       break;
-    }
     case Code::kNone:
       break;
   }
@@ -181,9 +223,11 @@ int Terminal::ScreenWidth() const {
 // LF ahead of it goes out as it is, uncounted.
 void Terminal::SendLines(std::string_view text) {
   size_t pos = 0;
+  size_t cr = text.find('\r');
+  size_t lf = text.find('\n');
   while (pos < text.size()) {
-    const size_t cr = text.find('\r', pos);
-    const size_t lf = text.find('\n', pos);
+    if (cr < pos) cr = text.find('\r', pos);
+    if (lf < pos) lf = text.find('\n', pos);
     if (cr == std::string_view::npos || lf == std::string_view::npos) {
       Emit(text.substr(pos));
       return;

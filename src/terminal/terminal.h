@@ -32,6 +32,8 @@
 
 namespace vx::terminal {
 
+class CodeScanner;  // output.cpp: finds the embedded codes of a text
+
 using ColourSets = std::array<std::pair<int, int>, 5>;  // (foreground, background), sets 1..5
 
 struct TerminalContext {
@@ -126,7 +128,7 @@ class Terminal {
  private:
   // output.cpp
   enum class Step { kAgain, kLines, kDone };
-  Step HandleEmbeddedCode(std::string& rest);
+  Step HandleEmbeddedCode(std::string_view all, CodeScanner& scan, size_t& pos);
   void SendLines(std::string_view text);
   int ScreenWidth() const;
   // more_prompt.cpp: returns false when the caller stopped the output.

@@ -1,0 +1,91 @@
+// Display throughput: how fast text reaches the caller's screen model through Display, for plain
+// text and for text dense with control codes (colour codes, ^K and ^F codes with fields, cursor
+// sequences). Reported as bytes per second of input text. The line is local (no port), so what is
+// measured is the node's own work: expansion, embedded codes, line counting and the model.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "comm/comm_control.h"
+#include "core/config.h"
+#include "core/language.h"
+#include "core/user_record.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "platform/event_loop.h"
+#include "terminal/terminal.h"
+
+namespace {
+
+using namespace vx;
+
+struct Node {
+  Node() {
+    user.name = "Jane Caller";
+    user.location = "Harbour Town";
+    user.screen_length = 0;  // no page pauses: pure throughput
+    user.attribute = "01100000";
+    language.Set(116, "On", 0x0A);
+    language.Set(117, "Off", 0x0C);
+  }
+  platform::ManualClock clock;
+  platform::EventLoop loop{clock};
+  platform::Environment env;
+  core::Configuration config;
+  core::LanguageList languages;
+  core::LanguageTable language;
+  core::UserRecord user;
+  terminal::ColourSets colours{{{7, 0}, {14, 0}, {11, 1}, {10, 0}, {15, 4}}};
+  comm::LocalCommControl line;
+  terminal::Terminal terminal{
+      terminal::TerminalContext{loop, line, env, config, languages, language, user, colours}};
+};
+
+std::string PlainText() {
+  std::string text;
+  const std::string line =
+      "The quick brown fox jumps over the lazy dog while the sysop reads the log.  ";
+  while (text.size() < 64 * 1024) text += line + "\r\n";
+  return text;
+}
+
+std::string DenseText() {
+  std::string text;
+  const std::string line =
+      "\x0b[0E\xc9\xcd\xcd\x0b[1F Name: \x06....................A \x0b[07From \x06B"
+      "\x1b[1;33m Calls \x0b.....A \x1b[0;37mSec \x06O \x0b[0BOn: \x06X\x0b[4F\xbb\x1b[K";
+  while (text.size() < 64 * 1024) text += line + "\r\n";
+  return text;
+}
+
+void Run(benchmark::State& state, const std::string& text) {
+  Node node;
+  for (auto _ : state) {
+    node.terminal.Display(text);
+    benchmark::DoNotOptimize(node.line.terminal().version());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+
+void BM_DisplayPlainText(benchmark::State& state) { Run(state, PlainText()); }
+void BM_DisplayDenseControlCodes(benchmark::State& state) { Run(state, DenseText()); }
+
+void BM_TerminalModelFeed(benchmark::State& state) {
+  const std::string text = DenseText();
+  comm::TerminalModel model;
+  for (auto _ : state) {
+    model.Feed(text);
+    benchmark::DoNotOptimize(model.version());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+
+BENCHMARK(BM_DisplayPlainText);
+BENCHMARK(BM_DisplayDenseControlCodes);
+BENCHMARK(BM_TerminalModelFeed);
+
+}  // namespace
+
+BENCHMARK_MAIN();
