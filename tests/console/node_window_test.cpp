@@ -152,7 +152,7 @@ TEST_F(NodeWindowTest, ShowsTheDemoLogoInItsColours) {
 
   // A local key reaches the waiting input; the session ends and the terminal is as it was.
   Shell("tmux -L " + socket_ + " send-keys -t 0 x");
-  ASSERT_TRUE(WaitFor("EXITED")) << Capture(false);
+  ASSERT_TRUE(WaitFor("EXITED 0")) << Capture(false);
   EXPECT_TRUE(WaitFor("RESTORED")) << Capture(false);
 }
 
@@ -172,7 +172,7 @@ TEST_F(NodeWindowTest, DrawsBoxCharactersOfTheLogo) {
   EXPECT_NE(plain.find("\u2551 Box \u2588\u2593\u2592\u2591 \u2551"), std::string::npos) << plain;
   EXPECT_NE(plain.find("\u255a\u2550"), std::string::npos);
   Shell("tmux -L " + socket_ + " send-keys -t 0 x");
-  ASSERT_TRUE(WaitFor("EXITED")) << Capture(false);
+  ASSERT_TRUE(WaitFor("EXITED 0")) << Capture(false);
   EXPECT_TRUE(WaitFor("RESTORED")) << Capture(false);
 }
 
