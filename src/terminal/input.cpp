@@ -30,6 +30,31 @@ struct RequestGuard {
   InputState& state_;
 };
 
+// A prompt shown while another input waits (a timer's message that reaches a page pause, say) is
+// a request inside a request: the outer one is put aside and comes back as it was.
+struct OuterRequest {
+  explicit OuterRequest(InputState& state) : state_(state), active_(state.maximum != 0) {
+    if (!active_) return;
+    buffer_ = state.buffer;
+    maximum_ = state.maximum;
+    count_ = state.count;
+    mode_ = state.mode;
+  }
+  ~OuterRequest() {
+    if (!active_) return;
+    state_.buffer = buffer_;
+    state_.maximum = maximum_;
+    state_.count = count_;
+    state_.mode = mode_;
+  }
+  InputState& state_;
+  bool active_;
+  std::string buffer_;
+  int maximum_ = 0;
+  int count_ = 0;
+  std::string mode_;
+};
+
 // Clears the echo character for a prompt that must not echo, and puts it back however the prompt
 // ends.
 struct EchoGuard {
@@ -172,6 +197,7 @@ void Terminal::WaitForRequest() {
 // one-key input at the end of a line still waits for its key.
 std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, bool word_wrap) {
   if (max_len <= 0) return {};
+  OuterRequest outer(input_);
   const int column = context_.comm.cursor_column();
   if (column + max_len >= 80) max_len = std::max(1, 79 - column);
   if (draw_field) {
@@ -207,7 +233,7 @@ std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, 
       Display(std::string(n, '\b') + std::string(n, ' '));
     }
   }
-  return line;
+  return std::string(line);  // a copy: an outer request may take the buffer back
 }
 
 std::string Terminal::InputLine(int max_len) { return ReadField(max_len, "", true, input_.word_wrap); }

@@ -225,6 +225,21 @@ TEST_F(InputTest, TheSessionCanEndTheCallInsideAWait) {
   EXPECT_EQ(terminal.input().echo_character, "#");
 }
 
+TEST_F(InputTest, APromptInsideAWaitingInputLeavesItAsItWas) {
+  language.Set(300, "Still there?Y", 0);
+  int answer = 0;
+  platform::Timer warning(loop, std::chrono::seconds(5), [&] {
+    warning.SetEnabled(false);
+    Type("n");
+    answer = terminal.AskChoice(300);
+    Type("c\r");
+  });
+  warning.SetEnabled(true);
+  Type("ab");
+  EXPECT_EQ(terminal.InputLine(10), "abc");
+  EXPECT_EQ(answer, 2);
+}
+
 TEST_F(InputTest, KeysReachTheLineEvenWhenNoRequestIsActive) {
   terminal.input().idle_seconds = 12;
   EXPECT_EQ(terminal.KeyInput('a'), 'a');
