@@ -57,9 +57,7 @@ bool CursesConsole::Wanted(const platform::Environment& env) {
 }
 
 CursesConsole::CursesConsole(platform::EventLoop& loop, comm::TerminalModel& screen)
-    : loop_(loop),
-      screen_(screen),
-      redraw_timer_(loop, kRedrawDelay, [this] {
+    : loop_(loop), screen_(screen), redraw_timer_(loop, kRedrawDelay, [this] {
         redraw_timer_.SetEnabled(false);
         Redraw();
       }) {
@@ -128,7 +126,9 @@ void CursesConsole::DrawLine(int row, std::string_view text, bool highlighted) {
   if (row >= LINES) return;
   const attr_t attributes = highlighted ? A_REVERSE : A_NORMAL;
   for (int c = 0; c < COLS; ++c) {
-    const uint8_t byte = static_cast<size_t>(c) < text.size() ? static_cast<uint8_t>(text[static_cast<size_t>(c)]) : ' ';
+    const uint8_t byte = static_cast<size_t>(c) < text.size()
+                             ? static_cast<uint8_t>(text[static_cast<size_t>(c)])
+                             : ' ';
     PutGlyph(row, c, byte, attributes, 0);
   }
 }
@@ -138,10 +138,12 @@ void CursesConsole::Redraw() {
   DrawCallerScreen();
   if (COLS >= kPanelColumn + 10) {
     for (int r = 0; r < comm::TerminalModel::kRows && kScreenTop + r < LINES; ++r) {
-      const std::string& line = static_cast<size_t>(r) < panel_.size() ? panel_[static_cast<size_t>(r)] : std::string();
+      const std::string& line =
+          static_cast<size_t>(r) < panel_.size() ? panel_[static_cast<size_t>(r)] : std::string();
       for (int c = kPanelColumn; c < COLS; ++c) {
         const size_t i = static_cast<size_t>(c - kPanelColumn);
-        PutGlyph(kScreenTop + r, c, i < line.size() ? static_cast<uint8_t>(line[i]) : ' ', A_NORMAL, 0);
+        PutGlyph(kScreenTop + r, c, i < line.size() ? static_cast<uint8_t>(line[i]) : ' ', A_NORMAL,
+                 0);
       }
     }
   }
@@ -149,7 +151,8 @@ void CursesConsole::Redraw() {
   const int status_row = std::min(kStatusBarRow, LINES - 1);
   DrawLine(status_row, status_source_ ? status_source_() : std::string(), true);
   const int cursor_row = kScreenTop + screen_.cursor_row() - 1;
-  if (cursor_row < LINES && screen_.cursor_column() < COLS) move(cursor_row, screen_.cursor_column());
+  if (cursor_row < LINES && screen_.cursor_column() < COLS)
+    move(cursor_row, screen_.cursor_column());
   refresh();
 }
 
@@ -250,13 +253,15 @@ int CursesConsole::MessageBox(std::string_view text, std::string_view title, int
   mvwaddnstr(box_window, 0, 2, std::string(title).c_str(), static_cast<int>(width) - 4);
   for (size_t i = 0; i < lines.size() && static_cast<int>(i) + 1 < height - 2; ++i) {
     for (size_t c = 0; c < lines[i].size() && c + 4 <= width; ++c) {
-      wchar_t glyph[2] = {static_cast<wchar_t>(Cp437ToUnicode(static_cast<uint8_t>(lines[i][c]))), 0};
+      wchar_t glyph[2] = {static_cast<wchar_t>(Cp437ToUnicode(static_cast<uint8_t>(lines[i][c]))),
+                          0};
       cchar_t cell;
       setcchar(&cell, glyph, A_NORMAL, 0, nullptr);
       mvwadd_wch(box_window, static_cast<int>(i) + 1, static_cast<int>(c) + 2, &cell);
     }
   }
-  mvwaddstr(box_window, height - 2, std::max(1, (static_cast<int>(width) - static_cast<int>(buttons.size())) / 2),
+  mvwaddstr(box_window, height - 2,
+            std::max(1, (static_cast<int>(width) - static_cast<int>(buttons.size())) / 2),
             buttons.c_str());
   wrefresh(box_window);
 

@@ -60,7 +60,9 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
     on_command_key_ = std::move(handler);
   }
   // The status bar's text, asked for at every refresh ("Local logon", "Device: COM1 - ...").
-  void SetStatusBarSource(std::function<std::string()> source) { status_source_ = std::move(source); }
+  void SetStatusBarSource(std::function<std::string()> source) {
+    status_source_ = std::move(source);
+  }
   void SetStatusPanel(std::vector<std::string> lines);
   void SetToolBarLegend(std::string legend);
 

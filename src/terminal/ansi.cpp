@@ -12,9 +12,8 @@ constexpr std::array<std::string_view, 16> kForeground = {
     "\x1b[0;30m", "\x1b[0;34m", "\x1b[0;32m", "\x1b[0;36m", "\x1b[0;31m", "\x1b[0;35m",
     "\x1b[0;33m", "\x1b[0;37m", "\x1b[1;30m", "\x1b[1;34m", "\x1b[1;32m", "\x1b[1;36m",
     "\x1b[1;31m", "\x1b[1;35m", "\x1b[1;33m", "\x1b[1;37m"};
-constexpr std::array<std::string_view, 8> kBackground = {"\x1b[40m", "\x1b[44m", "\x1b[42m",
-                                                         "\x1b[46m", "\x1b[41m", "\x1b[45m",
-                                                         "\x1b[43m", "\x1b[47m"};
+constexpr std::array<std::string_view, 8> kBackground = {
+    "\x1b[40m", "\x1b[44m", "\x1b[42m", "\x1b[46m", "\x1b[41m", "\x1b[45m", "\x1b[43m", "\x1b[47m"};
 }  // namespace
 
 std::string_view ForegroundSequence(int colour) {

@@ -127,8 +127,8 @@ std::string ControlCodes::EntryWithColour(int n) const {
 std::string ControlCodes::OnOffText(bool on) const { return EntryWithColour(on ? 116 : 117); }
 
 std::string ControlCodes::FlagText(std::string_view flags, int k) const {
-  const bool on = k >= 1 && static_cast<size_t>(k) <= flags.size() &&
-                  flags[static_cast<size_t>(k - 1)] == '1';
+  const bool on =
+      k >= 1 && static_cast<size_t>(k) <= flags.size() && flags[static_cast<size_t>(k - 1)] == '1';
   return OnOffText(on);
 }
 
@@ -153,24 +153,37 @@ std::optional<ControlCodes::Value> ControlCodes::SystemCode(char code) const {
   const auto number = [](long long n) { return Value{Num(n), true}; };
   const auto text = [](std::string t) { return Value{std::move(t), false}; };
   switch (code) {
-    case '&': return number(v.TaggedFiles());
-    case '\'': return number(v.TaggedKilobytes());
-    case '$': return number(FileRecords(s_.config.system_path + "LASTCALL.BBS", 118));
-    case '%': return text(CallerText(v.LastCallerHandle()));
-    case '(': return text(LanguageName());
+    case '&':
+      return number(v.TaggedFiles());
+    case '\'':
+      return number(v.TaggedKilobytes());
+    case '$':
+      return number(FileRecords(s_.config.system_path + "LASTCALL.BBS", 118));
+    case '%':
+      return text(CallerText(v.LastCallerHandle()));
+    case '(':
+      return text(LanguageName());
     case '0':
-    case 'C': return number(v.MessageCount());
-    case 'D': return number(v.MessageFigureD());
-    case 'E': return number(v.MessageFigureE());
-    case '1': return number(s_.user.msg_area);
-    case '2': return number(s_.user.file_area);
-    case 'A': return number(v.TotalCalls());
-    case 'B': return text(CallerText(v.LastCallerName()));
+    case 'C':
+      return number(v.MessageCount());
+    case 'D':
+      return number(v.MessageFigureD());
+    case 'E':
+      return number(v.MessageFigureE());
+    case '1':
+      return number(s_.user.msg_area);
+    case '2':
+      return number(s_.user.file_area);
+    case 'A':
+      return number(v.TotalCalls());
+    case 'B':
+      return text(CallerText(v.LastCallerName()));
     case 'G': {
       const int entry = 249 + s_.clock.LocalTime().tm_wday + 1;
       return text(PromptColorCode(s_.language, entry) + s_.language.Text(entry));
     }
-    case 'H': return number(FileRecords(s_.config.msgbase_path + "USERS.BBS", 1016));
+    case 'H':
+      return number(FileRecords(s_.config.msgbase_path + "USERS.BBS", 1016));
     case 'I': {
       const std::tm now = s_.clock.LocalTime();
       char out[8];
@@ -184,24 +197,36 @@ std::optional<ControlCodes::Value> ControlCodes::SystemCode(char code) const {
                     (now.tm_year + 1900) % 10000);
       return text(FormatUserDate(today, s_.user.date_format));
     }
-    case 'K': return number(v.MinutesOnline());
+    case 'K':
+      return number(v.MinutesOnline());
     case 'L':
     case 'N':
-    case 'P': return number(0);
-    case 'M': return number(s_.user.elapsed);
-    case 'O': return number(v.MinutesLeft());
-    case 'Q': return number(v.DailyTimeLimit());
-    case 'R': return number(v.ConnectSpeed());
+    case 'P':
+      return number(0);
+    case 'M':
+      return number(s_.user.elapsed);
+    case 'O':
+      return number(v.MinutesLeft());
+    case 'Q':
+      return number(v.DailyTimeLimit());
+    case 'R':
+      return number(v.ConnectSpeed());
     case 'S': {
       const int entry = 249 + s_.clock.LocalTime().tm_wday + 1;
       return text(PromptColorCode(s_.language, entry) + WeekdayName().substr(0, 3));
     }
-    case 'T': return number(v.DailyDownloadLimit());
-    case 'W': return number(v.NodeNumber());
-    case 'X': return text("");
-    case 'Y': return text(v.MessageAreaName());
-    case 'Z': return text(v.FileAreaName());
-    default: return std::nullopt;
+    case 'T':
+      return number(v.DailyDownloadLimit());
+    case 'W':
+      return number(v.NodeNumber());
+    case 'X':
+      return text("");
+    case 'Y':
+      return text(v.MessageAreaName());
+    case 'Z':
+      return text(v.FileAreaName());
+    default:
+      return std::nullopt;
   }
 }
 
@@ -212,55 +237,99 @@ std::optional<ControlCodes::Value> ControlCodes::UserCode(char code) const {
   const auto text = [](std::string t) { return Value{std::move(t), false}; };
   const auto date = [&](const std::string& d) { return text(FormatUserDate(d, u.date_format)); };
   switch (code) {
-    case 'A': return text(CallerText(u.name));
-    case 'B': return text(CallerText(u.location));
-    case 'D': return text(CallerText(u.data_phone));
-    case 'E': return text(CallerText(u.voice_phone));
-    case 'F': return date(u.last_date);
-    case 'G': return text(CallerText(u.last_time));
-    case 'H': return text(FlagPicture(u.flags[0]));
-    case 'I': return text(FlagPicture(u.flags[1]));
-    case 'J': return text(FlagPicture(u.flags[2]));
-    case 'K': return text(FlagPicture(u.flags[3]));
-    case 'M': return number(u.msgs_posted);
-    case 'N': return number(u.long452);
-    case 'O': return number(u.security);
-    case 'P': return number(u.no_calls);
-    case 'Q': return number(u.uploads);
-    case 'R': return number(u.uploads_k);
-    case 'S': return number(u.downloads);
-    case 'T': return number(u.downloads_k);
-    case 'U': return number(u.elapsed);
-    case 'V': return number(u.screen_length);
+    case 'A':
+      return text(CallerText(u.name));
+    case 'B':
+      return text(CallerText(u.location));
+    case 'D':
+      return text(CallerText(u.data_phone));
+    case 'E':
+      return text(CallerText(u.voice_phone));
+    case 'F':
+      return date(u.last_date);
+    case 'G':
+      return text(CallerText(u.last_time));
+    case 'H':
+      return text(FlagPicture(u.flags[0]));
+    case 'I':
+      return text(FlagPicture(u.flags[1]));
+    case 'J':
+      return text(FlagPicture(u.flags[2]));
+    case 'K':
+      return text(FlagPicture(u.flags[3]));
+    case 'M':
+      return number(u.msgs_posted);
+    case 'N':
+      return number(u.long452);
+    case 'O':
+      return number(u.security);
+    case 'P':
+      return number(u.no_calls);
+    case 'Q':
+      return number(u.uploads);
+    case 'R':
+      return number(u.uploads_k);
+    case 'S':
+      return number(u.downloads);
+    case 'T':
+      return number(u.downloads_k);
+    case 'U':
+      return number(u.elapsed);
+    case 'V':
+      return number(u.screen_length);
     case 'W': {
       const std::string name = CallerText(u.name);
       return text(name.substr(0, name.find(' ')));
     }
     // Attribute and Attribute2 bits: bit b is character b + 1 of the flag string.
-    case 'X': return text(FlagText(u.attribute, 4));
-    case 'Y': return text(FlagText(u.attribute, 3));
-    case 'Z': return text(FlagText(u.attribute, 2));
-    case '0': return text(FlagText(u.attribute, 7));
-    case '1': return text(FlagText(u.attribute, 8));
-    case '2': return text(FlagText(u.attribute2, 1));
-    case '8': return text(FlagText(u.attribute2, 2));
-    case ';': return text(FlagText(u.attribute2, 3));
-    case '(': return text(FlagText(u.attribute2, 8));
-    case '3': return text(CallerText(u.handle));
-    case '4': return date(u.first_date);
-    case '5': return date(u.birth_date);
-    case '6': return date(u.date905);
-    case '!': return text(CallerText(std::string(1, u.default_protocol)));
-    case '#': return text(v.FileGroupName());
-    case ')': return text(v.MessageGroupName());
-    case '*': return number(u.file_group);
-    case '+': return number(u.msg_group);
-    case '$': return text(CallerText(u.address1));
-    case '%': return text(CallerText(u.address2));
-    case '&': return text(CallerText(u.address3));
-    case '\\': return text(LanguageName());
-    case '<': return text(EntryWithColour(475 + u.date_format));
-    case '=': return text(OnOffText(!core::Trim(u.forward_to).empty()));
+    case 'X':
+      return text(FlagText(u.attribute, 4));
+    case 'Y':
+      return text(FlagText(u.attribute, 3));
+    case 'Z':
+      return text(FlagText(u.attribute, 2));
+    case '0':
+      return text(FlagText(u.attribute, 7));
+    case '1':
+      return text(FlagText(u.attribute, 8));
+    case '2':
+      return text(FlagText(u.attribute2, 1));
+    case '8':
+      return text(FlagText(u.attribute2, 2));
+    case ';':
+      return text(FlagText(u.attribute2, 3));
+    case '(':
+      return text(FlagText(u.attribute2, 8));
+    case '3':
+      return text(CallerText(u.handle));
+    case '4':
+      return date(u.first_date);
+    case '5':
+      return date(u.birth_date);
+    case '6':
+      return date(u.date905);
+    case '!':
+      return text(CallerText(std::string(1, u.default_protocol)));
+    case '#':
+      return text(v.FileGroupName());
+    case ')':
+      return text(v.MessageGroupName());
+    case '*':
+      return number(u.file_group);
+    case '+':
+      return number(u.msg_group);
+    case '$':
+      return text(CallerText(u.address1));
+    case '%':
+      return text(CallerText(u.address2));
+    case '&':
+      return text(CallerText(u.address3));
+    case '\\':
+      return text(LanguageName());
+    case '<':
+      return text(EntryWithColour(475 + u.date_format));
+    case '=':
+      return text(OnOffText(!core::Trim(u.forward_to).empty()));
     case '>':
       return text(core::Trim(u.forward_to).empty() ? EntryWithColour(488)
                                                    : CallerText(u.forward_to));
@@ -275,13 +344,20 @@ std::optional<ControlCodes::Value> ControlCodes::UserCode(char code) const {
       if (ratio.back() == '.') ratio.pop_back();
       return text(ratio);
     }
-    case '9': return number(v.DownloadLimitFigure1());
-    case ':': return number(v.DownloadLimitFigure2());
-    case '[': return number(v.DailyDownloadLimit() - u.today_k);
-    case ']': return text(CallerText(u.comment));
-    case '^': return number(v.StatusDownloadFigure());
-    case '_': return number(v.MinutesLeft());
-    default: return std::nullopt;
+    case '9':
+      return number(v.DownloadLimitFigure1());
+    case ':':
+      return number(v.DownloadLimitFigure2());
+    case '[':
+      return number(v.DailyDownloadLimit() - u.today_k);
+    case ']':
+      return text(CallerText(u.comment));
+    case '^':
+      return number(v.StatusDownloadFigure());
+    case '_':
+      return number(v.MinutesLeft());
+    default:
+      return std::nullopt;
   }
 }
 

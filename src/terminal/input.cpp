@@ -210,7 +210,8 @@ std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, 
     // The word carried from the previous line starts this one and can be continued or erased.
     std::string carried = std::move(input_.carried_text);
     input_.carried_text.clear();
-    if (carried.size() >= static_cast<size_t>(max_len)) carried.resize(static_cast<size_t>(max_len) - 1);
+    if (carried.size() >= static_cast<size_t>(max_len))
+      carried.resize(static_cast<size_t>(max_len) - 1);
     Display(carried);
     input_.buffer = carried;
     input_.count = static_cast<int>(carried.size());
@@ -236,7 +237,9 @@ std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, 
   return std::string(line);  // a copy: an outer request may take the buffer back
 }
 
-std::string Terminal::InputLine(int max_len) { return ReadField(max_len, "", true, input_.word_wrap); }
+std::string Terminal::InputLine(int max_len) {
+  return ReadField(max_len, "", true, input_.word_wrap);
+}
 
 std::string Terminal::InputMasked(int max_len) {
   return ReadField(max_len, "Masked", !input_.echo_character.empty(), false);
@@ -247,7 +250,9 @@ long long Terminal::InputNumber(int max_len, long long default_value) {
   return digits.empty() ? default_value : core::LeadingNumber(digits);
 }
 
-std::string Terminal::InputDigits(int max_len) { return ReadField(max_len, "NumOnly", true, false); }
+std::string Terminal::InputDigits(int max_len) {
+  return ReadField(max_len, "NumOnly", true, false);
+}
 
 char Terminal::GetKey() {
   EchoGuard echo(input_);

@@ -7,8 +7,8 @@
 // shorter than the screen), it is the saved row itself. Going back to the saved row - 1 in both
 // cases, as a screen that always scrolls would need, would write the held-back line over the last
 // line of the page.
-#include "terminal/ansi.h"
 #include "core/text.h"
+#include "terminal/ansi.h"
 #include "terminal/terminal.h"
 
 namespace vx::terminal {

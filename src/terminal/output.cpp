@@ -58,17 +58,28 @@ class CodeScanner {
  private:
   size_t Find(Kind kind, size_t from) const {
     switch (kind) {
-      case kInclude: return text_.find(kIncludeFile, from);
-      case kWaitKey: return text_.find(kCtrlA, from);
-      case kClear: return text_.find(kCtrlL, from);
-      case kDelay: return text_.find(kCtrlW, from);
-      case kColour: return FindColourCode(text_, from);
-      case kRestore: return text_.find(kRestoreCursor, from);
-      case kPad: return text_.find(kPadToWidth, from);
-      case kBar: return text_.find('|', from);
-      case kCr: return text_.find('\r', from);
-      case kLf: return text_.find('\n', from);
-      case kKinds: break;
+      case kInclude:
+        return text_.find(kIncludeFile, from);
+      case kWaitKey:
+        return text_.find(kCtrlA, from);
+      case kClear:
+        return text_.find(kCtrlL, from);
+      case kDelay:
+        return text_.find(kCtrlW, from);
+      case kColour:
+        return FindColourCode(text_, from);
+      case kRestore:
+        return text_.find(kRestoreCursor, from);
+      case kPad:
+        return text_.find(kPadToWidth, from);
+      case kBar:
+        return text_.find('|', from);
+      case kCr:
+        return text_.find('\r', from);
+      case kLf:
+        return text_.find('\n', from);
+      case kKinds:
+        break;
     }
     return std::string_view::npos;
   }
@@ -184,8 +195,8 @@ Terminal::Step Terminal::HandleEmbeddedCode(std::string_view all, CodeScanner& s
       size_t end = scan.Next(CodeScanner::kBar, start);
       pos = end + 1;
       if (end == std::string_view::npos) {
-        end = std::min({scan.Next(CodeScanner::kCr, start), scan.Next(CodeScanner::kLf, start),
-                        all.size()});
+        end = std::min(
+            {scan.Next(CodeScanner::kCr, start), scan.Next(CodeScanner::kLf, start), all.size()});
         pos = end;
       }
       ShowTextFile(core::Trim(all.substr(start, end - start)));
@@ -319,8 +330,8 @@ void Terminal::ReturnToLineStart() {
 
 void Terminal::Delay(double seconds) {
   if (seconds <= 0) return;
-  context_.loop.WaitFor(std::chrono::duration_cast<platform::Duration>(
-      std::chrono::duration<double>(seconds)));
+  context_.loop.WaitFor(
+      std::chrono::duration_cast<platform::Duration>(std::chrono::duration<double>(seconds)));
 }
 
 }  // namespace vx::terminal

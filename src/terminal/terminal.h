@@ -91,7 +91,7 @@ class Terminal {
   void Delay(double seconds);
 
   // Input.
-  int KeyInput(int code);  // returns the code, or 0 when the key was refused
+  int KeyInput(int code);   // returns the code, or 0 when the key was refused
   void LocalKey(int code);  // a key typed at the node's own keyboard
   void PollInput();
   std::string InputLine(int max_len);
@@ -119,7 +119,9 @@ class Terminal {
   std::string ExpandControlCodes(std::string_view text) const {
     return codes_.Expand(text, output_.positioned_display);
   }
-  std::string PromptColorCode(int n) const { return terminal::PromptColorCode(context_.language, n); }
+  std::string PromptColorCode(int n) const {
+    return terminal::PromptColorCode(context_.language, n);
+  }
   std::string FlagText(std::string_view flags, int k) const { return codes_.FlagText(flags, k); }
   void PressEnter();
   void EndListing();

@@ -1,4 +1,6 @@
 // The raw line over a connected socket: bytes both ways, the bound on received text, carrier loss.
+#include "comm/raw_socket_line.h"
+
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -6,7 +8,6 @@
 #include <chrono>
 #include <string>
 
-#include "comm/raw_socket_line.h"
 #include "platform/clock.h"
 #include "platform/event_loop.h"
 

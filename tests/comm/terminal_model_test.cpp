@@ -1,10 +1,10 @@
 // The caller's screen model: cursor rules, colours, wrapping, scrolling and hostile input.
+#include "comm/terminal_model.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
-
-#include "comm/terminal_model.h"
 
 namespace vx::comm {
 namespace {
@@ -89,7 +89,10 @@ TEST(TerminalModel, SavesAndRestoresTheCursor) {
   model.Feed("\x1b[5;10H\x1b[s\x1b[20;1Habc\x1b[u");
   EXPECT_EQ(model.cursor_row(), 5);
   EXPECT_EQ(model.cursor_column(), 9);
-  model.Feed("\x1b[1;1H\x1b" "7\x1b[3;3H\x1b" "8");
+  model.Feed(
+      "\x1b[1;1H\x1b"
+      "7\x1b[3;3H\x1b"
+      "8");
   EXPECT_EQ(model.cursor_row(), 1);
   EXPECT_EQ(model.cursor_column(), 0);
 }

@@ -59,7 +59,8 @@ TEST(NodeWindowSession, DISABLED_LocalSession) {
   session::NodeSession session(loop, console, log, comm, env);
   session.window = &console;
   console.SetKeyHandler([&session](int code) { session.terminal.LocalKey(code); });
-  console.SetStatusBarSource([&session] { return std::string(session.local_mode ? "Local logon" : "?"); });
+  console.SetStatusBarSource(
+      [&session] { return std::string(session.local_mode ? "Local logon" : "?"); });
   try {
     session::RunStartup(session, "-N1 -L");
     session.terminal.input().auto_accept = true;
@@ -93,7 +94,8 @@ class NodeWindowTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(scratch), nullptr);
     scratch_ = scratch;
     system_ = scratch_ + "/s";
-    const std::string built = Shell(vxcfg.string() + " build " + VX_SOURCE_DIR + "/demo " + system_ + " 2>&1");
+    const std::string built =
+        Shell(vxcfg.string() + " build " + VX_SOURCE_DIR + "/demo " + system_ + " 2>&1");
     ASSERT_TRUE(fs::exists(fs::path(system_) / "CONFIG.VX")) << built;
     socket_ = "vxnw" + scratch_.substr(9);
   }
@@ -112,7 +114,8 @@ class NodeWindowTest : public ::testing::Test {
         " --gtest_also_run_disabled_tests --gtest_filter=NodeWindowSession.DISABLED_LocalSession"
         "; echo EXITED $?; [ \"$(stty -g)\" = \"$before\" ] && echo RESTORED;"
         " sleep 60";
-    Shell("tmux -L " + socket_ + " -f /dev/null new-session -d -x 120 -y 30 '" + session_command + "'");
+    Shell("tmux -L " + socket_ + " -f /dev/null new-session -d -x 120 -y 30 '" + session_command +
+          "'");
   }
   std::string Capture(bool with_colours) {
     return Shell("tmux -L " + socket_ + " capture-pane -p " + (with_colours ? "-e " : "") + "-t 0");
@@ -146,7 +149,8 @@ TEST_F(NodeWindowTest, ShowsTheDemoLogoInItsColours) {
   const size_t sgr = coloured.rfind("\x1b[", title);
   ASSERT_NE(sgr, std::string::npos);
   const std::string colour = coloured.substr(sgr, title - sgr);
-  EXPECT_TRUE(colour.find("93") != std::string::npos || colour.find("38;5;11") != std::string::npos ||
+  EXPECT_TRUE(colour.find("93") != std::string::npos ||
+              colour.find("38;5;11") != std::string::npos ||
               colour.find("1;33") != std::string::npos)
       << colour;
 
@@ -161,7 +165,8 @@ TEST_F(NodeWindowTest, DrawsBoxCharactersOfTheLogo) {
   std::string logo = "\x1b[0;36m\x1b[44m\xc9" + std::string(10, '\xcd') + "\xbb\r\n";
   logo += "\xba\x1b[1;33m Box \xdb\xb2\xb1\xb0 \x1b[0;36m\x1b[44m\xba\r\n";
   logo += "\xc8" + std::string(10, '\xcd') + "\xbc\x1b[0m\r\n";
-  std::ofstream(fs::path(system_) / "text" / "LOGO.ANS", std::ios::binary | std::ios::trunc) << logo;
+  std::ofstream(fs::path(system_) / "text" / "LOGO.ANS", std::ios::binary | std::ios::trunc)
+      << logo;
   fs::remove(fs::path(system_) / "LOGO.ANS");
   StartSession();
   ASSERT_TRUE(WaitFor("Box")) << Capture(false);

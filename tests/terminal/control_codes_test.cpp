@@ -31,7 +31,9 @@ TEST_F(ControlCodesTest, FieldsCutAndPadTheirValues) {
   EXPECT_EQ(Expand("\x0b...A"), "123");
   figures.total_calls = 7;
   EXPECT_EQ(Expand("\x0b...A"), "  7");
-  EXPECT_EQ(Expand("[\x0b" "A]"), "[7]");
+  EXPECT_EQ(Expand("[\x0b"
+                   "A]"),
+            "[7]");
   user.name = "Frederick Smith";
   EXPECT_EQ(Expand("<\x06....A>"), "<Fred>");
   user.name = "Al";
@@ -39,33 +41,62 @@ TEST_F(ControlCodesTest, FieldsCutAndPadTheirValues) {
 }
 
 TEST_F(ControlCodesTest, LowerCaseLettersAreTheirUpperCaseCodes) {
-  EXPECT_EQ(Expand("\x0b" "a/\x0b" "w/\x06" "o"), "12345/3/0");
+  EXPECT_EQ(Expand("\x0b"
+                   "a/\x0b"
+                   "w/\x06"
+                   "o"),
+            "12345/3/0");
   user.security = 20;
-  EXPECT_EQ(Expand("\x06" "o \x06..o"), "20 20");
+  EXPECT_EQ(Expand("\x06"
+                   "o \x06..o"),
+            "20 20");
 }
 
 TEST_F(ControlCodesTest, UnknownCodesAndDotsWithoutALetterStay) {
   EXPECT_EQ(Expand("\x0b!FILE|"), "\x0b!FILE|");
   EXPECT_EQ(Expand("\x0b[1E"), "\x0b[1E");
   EXPECT_EQ(Expand("x\x0b..."), "x\x0b...");
-  EXPECT_EQ(Expand("\x06~\x0b" "A"), "\x06~12345");
+  EXPECT_EQ(Expand("\x06~\x0b"
+                   "A"),
+            "\x06~12345");
   EXPECT_EQ(Expand("\x0bX\x0bL\x0bN\x0bP"), "000");
 }
 
 TEST_F(ControlCodesTest, CallerTextsCarryNoControlCharacters) {
-  EXPECT_EQ(Expand("\x0b" "B"), "Ann!secret|Lee");
-  user.location = "\x06" "A\x0b" "A";
-  EXPECT_EQ(Expand("\x06" "B"), "AA");
+  EXPECT_EQ(Expand("\x0b"
+                   "B"),
+            "Ann!secret|Lee");
+  user.location =
+      "\x06"
+      "A\x0b"
+      "A";
+  EXPECT_EQ(Expand("\x06"
+                   "B"),
+            "AA");
 }
 
 TEST_F(ControlCodesTest, ValuesAreNeverExpandedAgain) {
   // A language text that names its own code would make a naive expansion run for ever.
-  language.Set(117, "\x06" "Z\x06" "Z", 0);
+  language.Set(117,
+               "\x06"
+               "Z\x06"
+               "Z",
+               0);
   user.attribute = "00000000";
-  const std::string once = Expand("\x06" "Z\x06" "Z");
-  EXPECT_EQ(once, std::string("\x06" "Z\x06" "Z\x06" "Z\x06" "Z"));
+  const std::string once = Expand(
+      "\x06"
+      "Z\x06"
+      "Z");
+  EXPECT_EQ(once, std::string("\x06"
+                              "Z\x06"
+                              "Z\x06"
+                              "Z\x06"
+                              "Z"));
   // A ^K value may hold ^F codes; those are expanded, as the ^F pass comes second.
-  language.Set(250, "\x06" "O", 0);
+  language.Set(250,
+               "\x06"
+               "O",
+               0);
   clock.SetWall(std::chrono::system_clock::from_time_t(0) + std::chrono::hours(24 * 3));  // Sunday
   user.security = 5;
   EXPECT_EQ(Expand("\x0bG"), "5");
@@ -76,7 +107,12 @@ TEST_F(ControlCodesTest, FlagsAndOnOffTexts) {
   language.Set(117, "Off", 0);
   user.attribute = "00110001";
   user.flags[1] = "10000001";
-  EXPECT_EQ(Expand("\x06" "X|\x06" "Y|\x06" "Z|\x06" "1"), "\x0b[0AOn|\x0b[0AOn|Off|\x0b[0AOn");
+  EXPECT_EQ(Expand("\x06"
+                   "X|\x06"
+                   "Y|\x06"
+                   "Z|\x06"
+                   "1"),
+            "\x0b[0AOn|\x0b[0AOn|Off|\x0b[0AOn");
   EXPECT_EQ(Expand("\x06I"), "X------X");
   EXPECT_EQ(terminal.FlagText("01", 2), "\x0b[0AOn");
   EXPECT_EQ(terminal.FlagText("01", 9), "Off");
@@ -88,13 +124,21 @@ TEST_F(ControlCodesTest, FlagsAndOnOffTexts) {
 TEST_F(ControlCodesTest, DatesFollowTheCallersFormat) {
   user.last_date = "12-06-26";
   user.date_format = 1;
-  EXPECT_EQ(Expand("\x06" "F"), "06-12-26");
+  EXPECT_EQ(Expand("\x06"
+                   "F"),
+            "06-12-26");
   user.date_format = 2;
-  EXPECT_EQ(Expand("\x06" "F"), "12-06-26");
+  EXPECT_EQ(Expand("\x06"
+                   "F"),
+            "12-06-26");
   user.date_format = 3;
-  EXPECT_EQ(Expand("\x06" "F"), "26-12-06");
+  EXPECT_EQ(Expand("\x06"
+                   "F"),
+            "26-12-06");
   user.date_format = 4;
-  EXPECT_EQ(Expand("\x06" "F"), "06-Dec-26");
+  EXPECT_EQ(Expand("\x06"
+                   "F"),
+            "06-Dec-26");
   EXPECT_EQ(FormatUserDate("12-06-2026", 0), "12-06-26");
   EXPECT_EQ(FormatUserDate("13-45-99", 1), "01-01-1980");
   EXPECT_EQ(FormatUserDate("", 1), "01-01-1980");

@@ -115,7 +115,9 @@ TEST_F(InputTest, AKeyFloodCostsNoMoreThanTheBound) {
 }
 
 TEST_F(InputTest, ControlCharactersStayOutOfTypedLines) {
-  Type("a\x0b!x|\x06" "A\x1b\r");
+  Type(
+      "a\x0b!x|\x06"
+      "A\x1b\r");
   EXPECT_EQ(terminal.InputLine(20), "a!x|A");
   terminal.input().auto_accept = true;
   Type("\x1b");

@@ -124,7 +124,9 @@ TEST_F(OutputTest, CtrlAWaitsForAKeyWithoutEchoingIt) {
   terminal.input().auto_accept = true;
   Type("x");
   terminal.output().line_counter = 5;
-  terminal.Display("before\x01" "after");
+  terminal.Display(
+      "before\x01"
+      "after");
   EXPECT_EQ(line.sent(), "beforeafter");
   EXPECT_EQ(terminal.output().line_counter, 4);
   EXPECT_EQ(terminal.pending_keys(), 0u);
@@ -132,7 +134,10 @@ TEST_F(OutputTest, CtrlAWaitsForAKeyWithoutEchoingIt) {
 
 TEST_F(OutputTest, CtrlLClearsAndCtrlWWaitsASecond) {
   const auto start = clock.Monotonic();
-  terminal.Display("a\x17" "b\x0c" "c");
+  terminal.Display(
+      "a\x17"
+      "b\x0c"
+      "c");
   EXPECT_GE(clock.Monotonic() - start, std::chrono::seconds(1));
   EXPECT_EQ(line.sent(), "ab\x1b[2Jc");
 }

@@ -107,8 +107,8 @@ class TerminalTest : public ::testing::Test {
   core::UserRecord user;
   ColourSets colour_sets{};
   ScriptedLine line;
-  Terminal terminal{TerminalContext{loop, line, env, config, languages, language, user,
-                                    colour_sets}};
+  Terminal terminal{
+      TerminalContext{loop, line, env, config, languages, language, user, colour_sets}};
 };
 
 }  // namespace vx::terminal::testing

@@ -50,7 +50,9 @@ class Caller {
   void WhenType(std::string text, std::string keys) {
     When(std::move(text), [this, keys] { Type(keys); });
   }
-  void Type(const std::string& keys) { ASSERT_EQ(::write(fd_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+  void Type(const std::string& keys) {
+    ASSERT_EQ(::write(fd_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  }
 
   std::string Row(int row) const {
     std::string text;
@@ -94,7 +96,8 @@ class Caller {
     vterm_input_write(vt_, buffer, static_cast<size_t>(n));
     for (size_t i = 0; i < triggers_.size(); ++i) {
       bool shown = false;
-      for (int r = 1; r <= 25 && !shown; ++r) shown = Row(r).find(triggers_[i].text) != std::string::npos;
+      for (int r = 1; r <= 25 && !shown; ++r)
+        shown = Row(r).find(triggers_[i].text) != std::string::npos;
       if (!shown) continue;
       Trigger trigger = std::move(triggers_[i]);
       triggers_.erase(triggers_.begin() + static_cast<long>(i));
