@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <memory>
 
 #include "core/text.h"
 #include "terminal/ansi.h"
@@ -112,10 +113,14 @@ Terminal::Terminal(const TerminalContext& context)
     : context_(context),
       codes_(ControlCodes::Sources{context.user, context.language, context.languages,
                                    context.config, context.env, context.loop.clock()}) {
-  context_.comm.SetReceiveHandler([this] { OnReceived(); });
+  // The line may outlive the terminal (or die first, in tests): the handler reaches the terminal
+  // only while the terminal's token lives, and the destructor need not touch the line.
+  context_.comm.SetReceiveHandler([this, alive = std::weak_ptr<int>(alive_)] {
+    if (alive.lock()) OnReceived();
+  });
 }
 
-Terminal::~Terminal() { context_.comm.SetReceiveHandler({}); }
+Terminal::~Terminal() = default;
 
 void Terminal::Emit(std::string_view text) {
   if (text.empty()) return;

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -156,6 +157,7 @@ class Terminal {
   size_t receive_head_ = 0;
   bool last_received_cr_ = false;
   int file_depth_ = 0;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace vx::terminal
