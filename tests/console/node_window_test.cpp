@@ -100,7 +100,11 @@ class NodeWindowTest : public ::testing::Test {
     socket_ = "vxnw" + scratch_.substr(9);
   }
   void TearDown() override {
-    if (!socket_.empty()) Shell("tmux -L " + socket_ + " kill-server 2>/dev/null");
+    if (!socket_.empty()) {
+      Shell("tmux -L " + socket_ +
+            " kill-server 2>/dev/null; rm -f \"${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/" + socket_ +
+            "\"");
+    }
     if (!scratch_.empty()) fs::remove_all(scratch_);
   }
 
