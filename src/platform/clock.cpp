@@ -2,6 +2,7 @@
 #include "platform/clock.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace vx::platform {
 
@@ -32,7 +33,9 @@ int ManualClock::RealTimeoutMs(Duration wanted, bool watching) const {
 }
 
 void ManualClock::IdleWaited(Duration wanted) {
-  if (auto_advance_ && wanted > Duration::zero()) elapsed_ += wanted;
+  if (!auto_advance_ || wanted <= Duration::zero()) return;
+  elapsed_ += wanted;
+  if (elapsed_ > horizon_) throw std::logic_error("manual clock: a wait that nothing ends");
 }
 
 }  // namespace vx::platform

@@ -46,6 +46,9 @@ class ManualClock final : public Clock {
   }
   void Advance(Duration d) { elapsed_ += d; }
   void SetAutoAdvance(bool on) { auto_advance_ = on; }
+  // Auto-advance stops with an error beyond this much clock time: a wait that nothing ends would
+  // otherwise run forever in a test instead of failing.
+  void SetHorizon(Duration horizon) { horizon_ = horizon; }
   void SetWall(WallTime wall) { wall_start_ = wall - std::chrono::duration_cast<WallTime::duration>(elapsed_); }
 
   int RealTimeoutMs(Duration wanted, bool watching) const override;
@@ -55,6 +58,7 @@ class ManualClock final : public Clock {
   WallTime wall_start_;
   Duration elapsed_{0};
   bool auto_advance_ = true;
+  Duration horizon_ = std::chrono::hours(24 * 400);
 };
 
 }  // namespace vx::platform

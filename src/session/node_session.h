@@ -20,6 +20,7 @@
 #include "platform/event_loop.h"
 #include "session/node_window.h"
 #include "session/semaphore.h"
+#include "session/session_codes.h"
 #include "terminal/terminal.h"
 
 namespace vx::session {
@@ -27,7 +28,9 @@ namespace vx::session {
 struct NodeSession {
   NodeSession(platform::EventLoop& loop_, platform::Console& console_, core::NodeLog& log_,
               comm::CommControl& comm_, const platform::Environment& env_)
-      : loop(loop_), console(console_), log(log_), comm(comm_), env(env_) {}
+      : loop(loop_), console(console_), log(log_), comm(comm_), env(env_) {
+    terminal.SetCodeValues(&code_values);
+  }
 
   platform::EventLoop& loop;
   platform::Console& console;
@@ -76,7 +79,6 @@ struct NodeSession {
   // Session clock.
   int time_left = 0;
   int session_minutes = 0;
-  int idle_seconds = 0;
   int inactivity_timeout = 0;
 
   NodeWindow no_window;
@@ -84,6 +86,7 @@ struct NodeSession {
   // The caller's terminal: all output, input and display files (built on the members above).
   terminal::Terminal terminal{terminal::TerminalContext{loop, comm, env, config, languages, language,
                                                         user, colour_sets}};
+  SessionCodeValues code_values{*this};
 
   core::ConfigAccessors Config() const { return core::ConfigAccessors(config.system_path, env); }
 };

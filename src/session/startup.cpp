@@ -177,6 +177,15 @@ std::string LongDate(const std::tm& t) {
 }
 
 void RunStartup(NodeSession& session, std::string_view command_line) {
+  // Every input wait checks the line: a remote caller whose carrier is gone ends the call at once.
+  session.terminal.SetPollHook([&session] {
+    if (session.local_mode || session.terminating || !session.comm.port_open()) return;
+    if (!session.comm.CarrierDetect()) {
+      session.log.Debug("Carrier Detect line is LOW (no carrier)");
+      EndNodeProgram(session);
+    }
+  });
+
   // 1. The configuration.
   core::ConfigLoad load = core::ReadConfiguration(session.env);
   if (!load.ok) FailEarly(session, load.text, load.title, kExitStartupFailed);
@@ -317,7 +326,12 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
 
 void RunNode(NodeSession& session, std::string_view command_line) {
   RunStartup(session, command_line);
-  // The logon follows here once it exists; until then the call ends after the opening screens.
+  // The logon follows here once it exists; until then the call ends after the opening screens,
+  // in a local session once the sysop has seen them and pressed a key.
+  if (session.local_mode) {
+    session.terminal.input().auto_accept = true;  // one key, as at the menus
+    session.terminal.PressEnter();
+  }
   EndNodeProgram(session);
 }
 

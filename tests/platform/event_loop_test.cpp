@@ -117,6 +117,15 @@ TEST(EventLoop, ATimerCanEndTheProcessFromInsideNestedWaits) {
   EXPECT_EQ(loop.nesting_depth(), 0);
 }
 
+TEST(EventLoop, AManualClockStopsAWaitThatNothingEnds) {
+  ManualClock clock;
+  clock.SetHorizon(std::chrono::hours(1));
+  EventLoop loop(clock);
+  Timer idle(loop, milliseconds(1000), [] {});
+  idle.SetEnabled(true);
+  EXPECT_THROW(loop.WaitUntil([] { return false; }), std::logic_error);
+}
+
 TEST(EventLoop, ABlockingWaitWithNothingToEndItIsAnError) {
   ManualClock clock;
   EventLoop loop(clock);

@@ -24,6 +24,7 @@ struct RecordingConsole : platform::Console {
 // A line that opens and stays connected.
 struct OpenLine : comm::CommControl {
   bool open = false;
+  bool carrier = true;
   bool OpenPort(std::string&) override { return open = true; }
   void ClosePort() override { open = false; }
   bool port_open() const override { return open; }
@@ -33,7 +34,7 @@ struct OpenLine : comm::CommControl {
   size_t output_count() const override { return 0; }
   void DiscardOutput() override {}
   std::string ReadReceived() override { return {}; }
-  bool CarrierDetect() const override { return open; }
+  bool CarrierDetect() const override { return open && carrier; }
   void SendBreak() override {}
 };
 
@@ -128,6 +129,32 @@ TEST_F(StartupTest, ReadsTheSystemInformation) {
   EXPECT_EQ(Run(""), 0);
   EXPECT_EQ(session->system_info.total_calls, 1);
   EXPECT_NE(Log(1).find("SYSINFO.BBS is shorter"), std::string::npos);
+}
+
+TEST_F(StartupTest, DisplayCodesShowTheSessionsValues) {
+  std::vector<uint8_t> info(76, 0);
+  info[0] = 42;
+  test::PutString(info, 5, "Bob Last");
+  test::WriteFile(system.dir / "SYSINFO.BBS", info);
+  OpenLine line;
+  EXPECT_EQ(Run("-N7 -B9600 -C1", &line), 0);
+  EXPECT_EQ(session->terminal.ExpandControlCodes("\vW \vR \vA \vB \vO"),
+            "7 9600 42 Bob Last 10");
+}
+
+TEST_F(StartupTest, LostCarrierEndsTheCallFromAnInputWait) {
+  OpenLine line;
+  window.on_refresh = [&] {
+    if (session->time_left == 0) return;  // only once start-up is through
+    line.open = true;
+    platform::Timer hang_up(loop, std::chrono::milliseconds(3000), [&] { line.carrier = false; });
+    hang_up.SetEnabled(true);
+    session->terminal.InputLine(10);  // never returns: the call ends
+    ADD_FAILURE() << "the input wait returned";
+  };
+  EXPECT_EQ(Run("-B9600 -C1 -X", &line), 0);
+  EXPECT_NE(Log(1).find("Carrier Detect line is LOW (no carrier)"), std::string::npos);
+  EXPECT_NE(Log(1).find("User off-line"), std::string::npos);
 }
 
 TEST_F(StartupTest, PlainStartWritesOnlyTheHeaderLines) {
@@ -229,7 +256,15 @@ TEST_F(StartupTest, StaleSemaphoreAsksTheSysopAtATerminal) {
 TEST_F(StartupTest, LocalModeWinsOverAConnectedSpeedAndNeedsATerminal) {
   EXPECT_EQ(Run("-B19200 -L"), kExitStartupFailed);  // headless
   console.is_interactive = true;
+  // The local session shows its opening screens until the sysop presses a key.
+  bool pressed = false;
+  platform::Timer sysop(loop, std::chrono::milliseconds(5000), [&] {
+    pressed = true;
+    session->terminal.LocalKey('x');
+  });
+  sysop.SetEnabled(true);
   EXPECT_EQ(Run("-B19200 -L"), 0);
+  EXPECT_TRUE(pressed);
   EXPECT_TRUE(session->local_mode);
   EXPECT_FALSE(session->connected_start);
   EXPECT_EQ(session->connect_speed, 0);

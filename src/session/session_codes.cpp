@@ -1,0 +1,18 @@
+// Display-code values of the session.
+#include "session/session_codes.h"
+
+#include "session/node_session.h"
+
+namespace vx::session {
+
+long SessionCodeValues::NodeNumber() const { return session_.node_number; }
+long SessionCodeValues::ConnectSpeed() const { return session_.connect_speed; }
+long SessionCodeValues::MinutesOnline() const { return session_.session_minutes; }
+long SessionCodeValues::MinutesLeft() const { return session_.time_left; }
+long SessionCodeValues::TotalCalls() const { return session_.system_info.total_calls; }
+std::string SessionCodeValues::LastCallerName() const { return session_.system_info.last_caller_name; }
+std::string SessionCodeValues::LastCallerHandle() const {
+  return session_.system_info.last_caller_handle;
+}
+
+}  // namespace vx::session
