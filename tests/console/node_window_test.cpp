@@ -146,6 +146,10 @@ TEST_F(NodeWindowTest, ShowsTheDemoLogoInItsColours) {
   EXPECT_NE(plain.find("This is build"), std::string::npos);
   EXPECT_NE(plain.find("Local logon"), std::string::npos);
   EXPECT_NE(plain.find("Node 1"), std::string::npos);  // the window title
+  // The LOGO's frame is drawn with code page 437 double lines.
+  EXPECT_NE(plain.find("\u2554\u2550\u2550\u2550"), std::string::npos) << plain;
+  EXPECT_NE(plain.find("\u2551                 .  "), std::string::npos) << plain;
+  EXPECT_NE(plain.find("\u255a\u2550\u2550\u2550"), std::string::npos) << plain;
   // "The Lighthouse BBS" is yellow (colour 14: bright yellow) in the LOGO.
   const std::string coloured = Capture(true);
   const size_t title = coloured.find("T h e");
@@ -165,7 +169,7 @@ TEST_F(NodeWindowTest, ShowsTheDemoLogoInItsColours) {
 }
 
 TEST_F(NodeWindowTest, DrawsBoxCharactersOfTheLogo) {
-  // The demo's LOGO is plain ASCII art; this system's LOGO is drawn with code page 437 boxes.
+  // Shades and blocks, and a frame in colours of its own.
   std::string logo = "\x1b[0;36m\x1b[44m\xc9" + std::string(10, '\xcd') + "\xbb\r\n";
   logo += "\xba\x1b[1;33m Box \xdb\xb2\xb1\xb0 \x1b[0;36m\x1b[44m\xba\r\n";
   logo += "\xc8" + std::string(10, '\xcd') + "\xbc\x1b[0m\r\n";
