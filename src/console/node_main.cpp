@@ -36,7 +36,7 @@ int NodeMain(int argc, char** argv) {
   comm::LocalCommControl comm;
   // At a terminal the sysop gets the node window; otherwise boxes go to standard error and the log.
   platform::HeadlessConsole headless(
-      [&log](std::string_view line) { log.WriteLog("\a" + std::string(line)); });
+      [&log](std::string_view line) { log.Alarm(line); });
   std::unique_ptr<CursesConsole> curses;
   if (CursesConsole::Wanted(env)) curses = std::make_unique<CursesConsole>(loop, comm.terminal());
   platform::Console& console = curses ? static_cast<platform::Console&>(*curses) : headless;
@@ -52,7 +52,7 @@ int NodeMain(int argc, char** argv) {
   // A sysop's kill or a hang-up of the controlling terminal ends the call as any other end does:
   // the node is released and the caller written back.
   platform::SignalWatcher signals(loop, [&session](int signal) {
-    session.log.WriteLog("\aEnded by signal " + std::to_string(signal));
+    session.log.Alarm("Ended by signal " + std::to_string(signal));
     session::EndNodeProgram(session);
   });
 

@@ -42,6 +42,12 @@ std::string NodeLog::FormatLine(std::string_view text, const std::tm& now) {
   return line;
 }
 
+void NodeLog::Alarm(std::string_view text) {
+  std::string line(1, kBel);
+  line.append(text);
+  WriteLog(line);
+}
+
 bool NodeLog::FileExists() const {
   return !file_name_.empty() && core::FileExists(platform::HostPath(file_name_, env_));
 }

@@ -34,6 +34,8 @@ class NodeLog {
   bool FileExists() const;
 
   void WriteLog(std::string_view text);
+  // An alarm line (marker "!"): the same as WriteLog of BEL + text.
+  void Alarm(std::string_view text);
   // A debug line: written only in debug mode.
   void Debug(std::string_view text) {
     if (debug_) WriteLog(text);

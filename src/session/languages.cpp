@@ -25,7 +25,7 @@ bool LoadLanguageFile(NodeSession& session, const std::string& name) {
   if (!bytes || core::Trim(name).empty()) return false;
   core::LanguageTable::LoadResult result = session.language.Load(*bytes);
   if (!result.problem.empty()) {
-    session.log.WriteLog("\aLanguage file " + file + ": " + result.problem);
+    session.log.Alarm("Language file " + file + ": " + result.problem);
   }
   return true;
 }

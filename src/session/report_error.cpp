@@ -13,7 +13,7 @@ int ReportError(NodeSession& session, std::string_view message, int style, std::
   if (session.local_mode) return session.console.MessageBox(message, title, style);
   DisplayText(session, "\r\n");
   DisplayText(session, "ERROR! Check LOG file");
-  session.log.WriteLog("\a" + std::string(message));
+  session.log.Alarm(message);
   if (!session.console.interactive()) {
     // Headless, nobody reads the caller's screen at the node: the sysop learns of it here too.
     std::string line = std::string(title) + ": " + std::string(message) + "\n";

@@ -220,7 +220,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
     session.log_file_name = core::ReplaceAll(session.config.log_file_name, "*N", node);
   }
   session.log.SetFileName(session.log_file_name);
-  if (!load.warning.empty()) session.log.WriteLog("\a" + load.warning);
+  if (!load.warning.empty()) session.log.Alarm(load.warning);
   if (cl.debug) {
     session.debug_mode = true;
     session.log.SetDebug(true);
@@ -315,7 +315,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
                                  kOkOnly + kExclamation);
       platform::EndProcess(0);
     }
-    session.log.WriteLog("\aCannot create the semaphore " + session.semaphore->CreatePath());
+    session.log.Alarm("Cannot create the semaphore " + session.semaphore->CreatePath());
   }
 
   // 19, 20. Opening screens and the logon allowance.
