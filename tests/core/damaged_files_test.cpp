@@ -4,12 +4,32 @@
 
 #include <random>
 
+#include "core/area_records.h"
+#include "core/exit_info.h"
 #include "core/language.h"
+#include "core/limits_record.h"
+#include "core/modem_settings.h"
 #include "core/record_stream.h"
+#include "core/status_records.h"
 #include "core/user_record.h"
 
 namespace vx::core {
 namespace {
+
+// Every fixed-record reader of the system's own files.
+void (*const kRecordReaders[])(RecordStream&) = {
+    [](RecordStream& in) { ReadUserRecord(in); },
+    [](RecordStream& in) { ReadMessageAreaRecord(in); },
+    [](RecordStream& in) { ReadFileAreaRecord(in); },
+    [](RecordStream& in) { ReadGroupRecord(in); },
+    [](RecordStream& in) { ReadAreaIndex(in); },
+    [](RecordStream& in) { ReadExitInfo(in); },
+    [](RecordStream& in) { ReadLimitsRecord(in); },
+    [](RecordStream& in) { ReadModemSettings(in); },
+    [](RecordStream& in) { ReadUserOnRecord(in); },
+    [](RecordStream& in) { ReadLastCallRecord(in); },
+    [](RecordStream& in) { ReadSysInfoRecord(in); },
+};
 
 TEST(DamagedFiles, RandomBytesNeverCrashAReader) {
   std::mt19937 random(20261206);
@@ -23,8 +43,10 @@ TEST(DamagedFiles, RandomBytesNeverCrashAReader) {
     EXPECT_LE(result.entries_loaded, kLastLanguageEntry + 1);
     for (int k = 0; k <= kLastLanguageEntry; ++k) EXPECT_LE(table.Text(k).size(), size);
     LanguageList::Parse(bytes);
-    MemoryStream in(bytes);
-    ReadUserRecord(in);
+    for (auto read : kRecordReaders) {
+      MemoryStream in(bytes);
+      read(in);
+    }
   }
 }
 
