@@ -284,7 +284,12 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   session.log.Debug("Retrieve Hudson Info");
   session.log.Debug("Retrieve New User Defaults");
   session.new_user_settings = core::ReadNewUserSettings(config);
-  if (session.new_user_settings) session.user.flags = session.new_user_settings->flags;
+  if (session.new_user_settings) {
+    session.user.flags = session.new_user_settings->flags;
+  } else {
+    ReportError(session, "'" + session.config.system_path + "CONFIG.VX' not found!",
+                kOkOnly + kCritical, "Fatal Error!");
+  }
   session.window->RefreshStatusPanel();
 
   // 15. Log header.

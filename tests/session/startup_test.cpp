@@ -157,6 +157,20 @@ TEST_F(StartupTest, LostCarrierEndsTheCallFromAnInputWait) {
   EXPECT_NE(Log(1).find("User off-line"), std::string::npos);
 }
 
+TEST_F(StartupTest, SystemDirectoryWithoutConfigurationIsReported) {
+  // CONFIG.VX names another existing directory as the system's; it holds the languages but no
+  // CONFIG.VX, so the new-user defaults cannot be read there.
+  test::TempDir other;
+  std::filesystem::copy(system.dir / "LANGUAGE.VX", other / "LANGUAGE.VX");
+  std::filesystem::copy(system.dir / "ENGLISH.VXL", other / "ENGLISH.VXL");
+  test::PutString(system.config, 1057, other.path());
+  test::PutString(system.config, 1411, system.dir.path() + "/NODE*N.LOG");
+  system.WriteConfig();
+  EXPECT_EQ(Run(""), 0);
+  EXPECT_NE(Log(1).find("! 12:05:09  '" + other.path() + "/CONFIG.VX' not found!"), std::string::npos)
+      << Log(1);
+}
+
 TEST_F(StartupTest, PlainStartWritesOnlyTheHeaderLines) {
   EXPECT_EQ(Run("-E7"), 7);
   std::string text = Log(1);
