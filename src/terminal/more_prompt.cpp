@@ -38,9 +38,12 @@ bool Terminal::Pause() {
       choice = AskPrompt(602);
       ReturnToLineStart();
       if (choice != 4) break;
-      // Tagging happens on the prompt line; the prompt then comes again in the same place.
+      // Tagging happens on the prompt line; the prompt then comes again in the same place. Its
+      // returns to the line start only move the cursor: they take no line off the next page.
+      const int counter = output_.line_counter;
       TagAtPause();
       ReturnToLineStart();
+      output_.line_counter = counter;
       SetColorPreset(0);
       Emit(kEraseToLineEnd);
     }

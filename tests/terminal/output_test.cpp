@@ -236,6 +236,30 @@ TEST_F(OutputTest, FileListingPauseTagsAndAsksAgain) {
   EXPECT_EQ(Row(24), "line 30");
 }
 
+// Tagging moves about on the prompt line only: a tagging round and its refusals take no line
+// off the next page, only the prompt shown again does (as every prompt does).
+TEST_F(OutputTest, TaggingAtThePauseLeavesThePageCountAlone) {
+  CountingTagger tagger;
+  terminal.SetPauseTagging(&tagger);
+  terminal.output().listing_mode = 1010;
+  terminal.input().auto_accept = false;
+  Type("\r");
+  terminal.Display(Lines(1, 30));
+  const int plain = terminal.output().line_counter;
+  line.TakeSent();
+  terminal.ClearScreen();
+  terminal.output().listing_mode = 1010;
+  Type("T13 13 13\r\r");
+  terminal.Display(Lines(1, 30));
+  size_t refusals = 0;
+  for (size_t at = line.sent().find("refused"); at != std::string::npos;
+       at = line.sent().find("refused", at + 1)) {
+    ++refusals;
+  }
+  EXPECT_EQ(refusals, 3u);
+  EXPECT_EQ(terminal.output().line_counter, plain - 1);
+}
+
 TEST_F(OutputTest, FullTagListIsReportedWithoutLosingTheLine) {
   CountingTagger tagger;
   tagger.limit = true;
