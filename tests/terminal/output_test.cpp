@@ -53,6 +53,20 @@ TEST_F(OutputTest, MalformedCodesNeitherHangNorRepeat) {
   EXPECT_EQ(line.TakeSent(), "");
 }
 
+// A local session: the port is closed, so output reaches only the node's own screen and keys come
+// from the node's keyboard.
+TEST_F(OutputTest, ALocalSessionShowsOutputLocallyOnly) {
+  line.ClosePort();
+  terminal.DisplayLn("local \x0b[1Etext");
+  EXPECT_EQ(line.sent(), "");
+  EXPECT_EQ(Row(1), "local text");
+  EXPECT_EQ(screen().cursor_row(), 2);
+  for (char key : std::string("abc\r")) terminal.LocalKey(key);
+  EXPECT_EQ(terminal.InputLine(10), "abc");
+  EXPECT_EQ(line.sent(), "");
+  EXPECT_EQ(Row(2), "abc");
+}
+
 TEST_F(OutputTest, OutputModesCaptureAndDiscard) {
   terminal.output().mode = 1;
   terminal.Display("first");
