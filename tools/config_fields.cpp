@@ -226,7 +226,7 @@ std::string SetConfigField(std::vector<uint8_t>& config, const ConfigField& fiel
       break;
     case K::kFlags4:
       if (auto flags = ParseFlagList(value, &error)) {
-        for (uint8_t b : *flags) out.WriteByte(b);
+        out.WriteFrom(*flags);
       }
       break;
     case K::kAddress: {
@@ -266,7 +266,7 @@ std::string GetConfigField(const std::vector<uint8_t>& config, const ConfigField
     }
     case K::kFlags4: {
       std::array<uint8_t, 4> flags{};
-      for (auto& b : flags) b = in.ReadByte();
+      in.ReadInto(flags);
       return FormatFlagList(flags);
     }
     case K::kAddress: {

@@ -62,9 +62,7 @@ int NodeMain(int argc, char** argv) {
     return exit.code;
   } catch (const std::exception& e) {
     log.WriteLog(std::string("\aInternal error: ") + e.what());
-    std::string line = std::string("vxnode: internal error: ") + e.what() + "\n";
-    ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
-    (void)written;
+    platform::WriteStandardError(std::string("vxnode: internal error: ") + e.what());
     if (!session.terminating) {
       session.terminating = true;
       session::TerminateCall(session);

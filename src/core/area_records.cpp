@@ -5,30 +5,6 @@
 
 namespace vx::core {
 
-namespace {
-
-FlagSet ReadFlagSet(RecordStream& in) {
-  FlagSet f{};
-  for (auto& b : f) b = in.ReadByte();
-  return f;
-}
-
-void WriteFlagSet(const FlagSet& f, RecordStream& out) {
-  for (uint8_t b : f) out.WriteByte(b);
-}
-
-template <size_t N>
-void ReadBytesInto(std::array<uint8_t, N>& a, RecordStream& in) {
-  for (auto& b : a) b = in.ReadByte();
-}
-
-template <size_t N>
-void WriteBytesFrom(const std::array<uint8_t, N>& a, RecordStream& out) {
-  for (uint8_t b : a) out.WriteByte(b);
-}
-
-}  // namespace
-
 MessageAreaRecord ReadMessageAreaRecord(RecordStream& in) {
   MessageAreaRecord r;
   r.area_number = in.ReadWord();
@@ -41,14 +17,14 @@ MessageAreaRecord ReadMessageAreaRecord(RecordStream& in) {
   r.byte49 = in.ReadByte();
   r.word50 = in.ReadWord();
   r.read_security = in.ReadWord();
-  r.read_flags = ReadFlagSet(in);
-  r.read_not_flags = ReadFlagSet(in);
+  in.ReadInto(r.read_flags);
+  in.ReadInto(r.read_not_flags);
   r.write_security = in.ReadWord();
-  r.write_flags = ReadFlagSet(in);
-  r.write_not_flags = ReadFlagSet(in);
+  in.ReadInto(r.write_flags);
+  in.ReadInto(r.write_not_flags);
   r.sysop_security = in.ReadWord();
-  r.sysop_flags = ReadFlagSet(in);
-  r.sysop_not_flags = ReadFlagSet(in);
+  in.ReadInto(r.sysop_flags);
+  in.ReadInto(r.sysop_not_flags);
   r.origin_line = in.ReadPascalString(60);
   r.address_index = in.ReadByte();
   r.byte144 = in.ReadByte();
@@ -57,7 +33,7 @@ MessageAreaRecord ReadMessageAreaRecord(RecordStream& in) {
   for (auto& g : r.further_groups) g = in.ReadWord();
   r.attribute2 = in.ReadByte();
   r.word215 = in.ReadWord();
-  ReadBytesInto(r.reserved, in);
+  in.ReadInto(r.reserved);
   return r;
 }
 
@@ -72,14 +48,14 @@ void WriteMessageAreaRecord(const MessageAreaRecord& r, RecordStream& out) {
   out.WriteByte(r.byte49);
   out.WriteWord(r.word50);
   out.WriteWord(r.read_security);
-  WriteFlagSet(r.read_flags, out);
-  WriteFlagSet(r.read_not_flags, out);
+  out.WriteFrom(r.read_flags);
+  out.WriteFrom(r.read_not_flags);
   out.WriteWord(r.write_security);
-  WriteFlagSet(r.write_flags, out);
-  WriteFlagSet(r.write_not_flags, out);
+  out.WriteFrom(r.write_flags);
+  out.WriteFrom(r.write_not_flags);
   out.WriteWord(r.sysop_security);
-  WriteFlagSet(r.sysop_flags, out);
-  WriteFlagSet(r.sysop_not_flags, out);
+  out.WriteFrom(r.sysop_flags);
+  out.WriteFrom(r.sysop_not_flags);
   out.WritePascalString(r.origin_line, 60);
   out.WriteByte(r.address_index);
   out.WriteByte(r.byte144);
@@ -88,7 +64,7 @@ void WriteMessageAreaRecord(const MessageAreaRecord& r, RecordStream& out) {
   for (uint16_t g : r.further_groups) out.WriteWord(g);
   out.WriteByte(r.attribute2);
   out.WriteWord(r.word215);
-  WriteBytesFrom(r.reserved, out);
+  out.WriteFrom(r.reserved);
 }
 
 FileAreaRecord ReadFileAreaRecord(RecordStream& in) {
@@ -98,17 +74,17 @@ FileAreaRecord ReadFileAreaRecord(RecordStream& in) {
   r.name = in.ReadPascalString(40);
   r.attribute = in.ReadByte();
   r.path = in.ReadPascalString(40);
-  ReadBytesInto(r.bytes87, in);
+  in.ReadInto(r.bytes87);
   r.group = in.ReadWord();
   r.all_groups = in.ReadByte();
   r.word114 = in.ReadWord();
   r.upload_area = in.ReadWord();
-  ReadBytesInto(r.bytes118, in);
+  in.ReadInto(r.bytes118);
   r.security = in.ReadWord();
-  r.flags = ReadFlagSet(in);
-  r.not_flags = ReadFlagSet(in);
+  in.ReadInto(r.flags);
+  in.ReadInto(r.not_flags);
   for (auto& g : r.further_groups) g = in.ReadWord();
-  ReadBytesInto(r.bytes156, in);
+  in.ReadInto(r.bytes156);
   return r;
 }
 
@@ -118,17 +94,17 @@ void WriteFileAreaRecord(const FileAreaRecord& r, RecordStream& out) {
   out.WritePascalString(r.name, 40);
   out.WriteByte(r.attribute);
   out.WritePascalString(r.path, 40);
-  WriteBytesFrom(r.bytes87, out);
+  out.WriteFrom(r.bytes87);
   out.WriteWord(r.group);
   out.WriteByte(r.all_groups);
   out.WriteWord(r.word114);
   out.WriteWord(r.upload_area);
-  WriteBytesFrom(r.bytes118, out);
+  out.WriteFrom(r.bytes118);
   out.WriteWord(r.security);
-  WriteFlagSet(r.flags, out);
-  WriteFlagSet(r.not_flags, out);
+  out.WriteFrom(r.flags);
+  out.WriteFrom(r.not_flags);
   for (uint16_t g : r.further_groups) out.WriteWord(g);
-  WriteBytesFrom(r.bytes156, out);
+  out.WriteFrom(r.bytes156);
 }
 
 GroupRecord ReadGroupRecord(RecordStream& in) {
@@ -136,9 +112,9 @@ GroupRecord ReadGroupRecord(RecordStream& in) {
   r.number = in.ReadWord();
   r.name = in.ReadPascalString(40);
   r.security = in.ReadWord();
-  r.flags = ReadFlagSet(in);
-  r.not_flags = ReadFlagSet(in);
-  ReadBytesInto(r.bytes53, in);
+  in.ReadInto(r.flags);
+  in.ReadInto(r.not_flags);
+  in.ReadInto(r.bytes53);
   return r;
 }
 
@@ -146,9 +122,9 @@ void WriteGroupRecord(const GroupRecord& r, RecordStream& out) {
   out.WriteWord(r.number);
   out.WritePascalString(r.name, 40);
   out.WriteWord(r.security);
-  WriteFlagSet(r.flags, out);
-  WriteFlagSet(r.not_flags, out);
-  WriteBytesFrom(r.bytes53, out);
+  out.WriteFrom(r.flags);
+  out.WriteFrom(r.not_flags);
+  out.WriteFrom(r.bytes53);
 }
 
 std::vector<uint16_t> ReadAreaIndex(RecordStream& in) {

@@ -2,7 +2,6 @@
 #include "core/config.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/record_stream.h"
 #include "core/text.h"
@@ -19,23 +18,6 @@ bool IsDirectory(const std::string& host_path) {
   return ::stat(host_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string CurrentDirectory() {
-  char buf[4096];
-  if (::getcwd(buf, sizeof buf) == nullptr) return ".";
-  return buf;
-}
-
-// The system directory as a path the node can join names to: a host path ends in "/", a DOS path
-// in a backslash.
-std::string CompleteDirectory(std::string path) {
-  path = RTrim(path);
-  if (platform::IsHostPath(path)) {
-    if (path.empty() || path.back() != '/') path += '/';
-    return path;
-  }
-  return AddBackslash(path);
-}
-
 }  // namespace
 
 ConfigLoad ReadConfiguration(const platform::Environment& env) {
@@ -49,7 +31,7 @@ ConfigLoad ReadConfiguration(const platform::Environment& env) {
                   "Please correct by running the configuration utility.";
       return load;
     }
-    located = CurrentDirectory();
+    located = platform::CurrentDirectory();
   } else {
     located = env.Value("vx");
     if (located.empty()) {

@@ -6,17 +6,6 @@
 
 namespace vx::core {
 
-namespace {
-
-std::string CompleteDirectory(const std::string& path) {
-  std::string p = RTrim(path);
-  if (p.empty()) return p;
-  if (p.find('/') != std::string::npos) return p.back() == '/' ? p : p + "/";
-  return AddBackslash(p);
-}
-
-}  // namespace
-
 LanguageList LanguageList::Parse(const std::vector<uint8_t>& bytes) {
   LanguageList list;
   size_t count = bytes.size() / kLanguageRecordSize;

@@ -27,16 +27,16 @@ LimitsRecord ReadLimitsRecord(RecordStream& in) {
   for (auto& k : r.download_k_low) k = in.ReadWord();
   r.limit28 = in.ReadWord();
   r.limit30 = in.ReadWord();
-  for (auto& b : r.bytes32) b = in.ReadByte();
+  in.ReadInto(r.bytes32);
   for (auto& k : r.download_k_high) k = in.ReadWord();
-  for (auto& b : r.bytes50) b = in.ReadByte();
+  in.ReadInto(r.bytes50);
   r.word56 = in.ReadWord();
   r.word58 = in.ReadWord();
   r.byte60 = in.ReadByte();
   r.word61 = in.ReadWord();
   r.download_k_31200 = in.ReadWord();
   r.download_k_33600 = in.ReadWord();
-  for (auto& b : r.bytes67) b = in.ReadByte();
+  in.ReadInto(r.bytes67);
   return r;
 }
 
@@ -46,16 +46,16 @@ void WriteLimitsRecord(const LimitsRecord& r, RecordStream& out) {
   for (uint16_t k : r.download_k_low) out.WriteWord(k);
   out.WriteWord(r.limit28);
   out.WriteWord(r.limit30);
-  for (uint8_t b : r.bytes32) out.WriteByte(b);
+  out.WriteFrom(r.bytes32);
   for (uint16_t k : r.download_k_high) out.WriteWord(k);
-  for (uint8_t b : r.bytes50) out.WriteByte(b);
+  out.WriteFrom(r.bytes50);
   out.WriteWord(r.word56);
   out.WriteWord(r.word58);
   out.WriteByte(r.byte60);
   out.WriteWord(r.word61);
   out.WriteWord(r.download_k_31200);
   out.WriteWord(r.download_k_33600);
-  for (uint8_t b : r.bytes67) out.WriteByte(b);
+  out.WriteFrom(r.bytes67);
 }
 
 }  // namespace vx::core

@@ -7,7 +7,7 @@ ModemSettings ReadModemSettings(RecordStream& in) {
   ModemSettings m;
   m.port = in.ReadByte();
   m.init_tries = in.ReadByte();
-  for (auto& b : m.bytes2) b = in.ReadByte();
+  in.ReadInto(m.bytes2);
   m.init1 = in.ReadPascalString(70);
   m.init2 = in.ReadPascalString(70);
   return m;
@@ -16,7 +16,7 @@ ModemSettings ReadModemSettings(RecordStream& in) {
 void WriteModemSettings(const ModemSettings& m, RecordStream& out) {
   out.WriteByte(m.port);
   out.WriteByte(m.init_tries);
-  for (uint8_t b : m.bytes2) out.WriteByte(b);
+  out.WriteFrom(m.bytes2);
   out.WritePascalString(m.init1, 70);
   out.WritePascalString(m.init2, 70);
 }

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace vx::core {
@@ -62,6 +63,18 @@ class RecordStream {
   // Values of 2^31 and more are stored as value - 2^32; the value is clamped to 0..4294967295.
   bool WriteUInt32(long long value);
   bool WriteRaw(const std::vector<uint8_t>& bytes) { return WriteBytes(bytes.data(), bytes.size()); }
+  // A fixed block of bytes (a flag set, a reserved area) read into or written from a container of
+  // bytes, one byte per element.
+  template <typename Bytes>
+  void ReadInto(Bytes& bytes) {
+    for (auto& b : bytes) b = static_cast<std::remove_reference_t<decltype(b)>>(ReadByte());
+  }
+  template <typename Bytes>
+  bool WriteFrom(const Bytes& bytes) {
+    bool ok = true;
+    for (auto b : bytes) ok = WriteByte(static_cast<uint8_t>(b)) && ok;
+    return ok;
+  }
   bool WriteZeros(size_t n);
 
  protected:

@@ -13,7 +13,7 @@ UserOnRecord ReadUserOnRecord(RecordStream& in) {
   r.status = in.ReadByte();
   r.attribute = in.ReadByte();
   r.status_text = in.ReadPascalString(10);
-  for (auto& b : r.reserved) b = in.ReadByte();
+  in.ReadInto(r.reserved);
   r.calls = in.ReadWord();
   return r;
 }
@@ -27,7 +27,7 @@ void WriteUserOnRecord(const UserOnRecord& r, RecordStream& out) {
   out.WriteByte(r.status);
   out.WriteByte(r.attribute);
   out.WritePascalString(r.status_text, 10);
-  for (uint8_t b : r.reserved) out.WriteByte(b);
+  out.WriteFrom(r.reserved);
   out.WriteWord(r.calls);
 }
 

@@ -5,10 +5,8 @@
 
 namespace vx::core {
 
-namespace {
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-}  // namespace
+char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 std::string RTrim(std::string_view text) {
   size_t end = text.size();
@@ -26,20 +24,20 @@ std::string Trim(std::string_view text) { return LTrim(RTrim(text)); }
 
 std::string UpperCase(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = Upper(c);
+  for (char& c : out) c = UpperChar(c);
   return out;
 }
 
 std::string LowerCase(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = Lower(c);
+  for (char& c : out) c = LowerChar(c);
   return out;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
+    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
   }
   return true;
 }
@@ -57,6 +55,13 @@ std::string AddBackslash(std::string_view path) {
   std::string out = RTrim(path);
   if (out.empty() || out.back() != '\\') out += '\\';
   return out;
+}
+
+std::string CompleteDirectory(std::string_view path) {
+  std::string p = RTrim(path);
+  if (p.empty()) return p;
+  if (p.find('/') != std::string::npos) return p.back() == '/' ? p : p + "/";
+  return AddBackslash(p);
 }
 
 std::string DotsToSlashes(std::string_view text) {

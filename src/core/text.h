@@ -13,6 +13,8 @@ std::string RTrim(std::string_view text);
 std::string LTrim(std::string_view text);
 std::string UpperCase(std::string_view text);  // ASCII letters only, as DOS names are
 std::string LowerCase(std::string_view text);
+char UpperChar(char c);
+char LowerChar(char c);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Position of `needle` in `text` ignoring case, or npos.
 size_t FindIgnoreCase(std::string_view text, std::string_view needle, size_t from = 0);
@@ -20,6 +22,9 @@ size_t FindIgnoreCase(std::string_view text, std::string_view needle, size_t fro
 // Right-trims the path and appends a backslash unless its last character already is one. A path
 // that already ends in a backslash is returned unchanged (not trimmed).
 std::string AddBackslash(std::string_view path);
+// A directory from the data files completed for joining names to it: a host path (one with "/")
+// gets a trailing "/", a DOS path a trailing backslash (AddBackslash). Empty stays empty.
+std::string CompleteDirectory(std::string_view path);
 std::string DotsToSlashes(std::string_view text);
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view with);
 

@@ -57,7 +57,7 @@ UserRecord ReadUserRecord(RecordStream& in) {
   u.msg_group = in.ReadWord();
   u.attribute3 = in.ReadFlagByte();
   u.text969 = in.ReadPascalString(15);
-  for (auto& b : u.reserved) b = in.ReadByte();
+  in.ReadInto(u.reserved);
   return u;
 }
 
@@ -115,7 +115,7 @@ void WriteUserRecord(const UserRecord& u, RecordStream& out, bool write_language
   out.WriteWord(u.msg_group);
   out.WriteFlagByte(u.attribute3);
   out.WritePascalString(u.text969, 15);
-  for (uint8_t b : u.reserved) out.WriteByte(b);
+  out.WriteFrom(u.reserved);
 }
 
 UserIndexEntry IndexEntryFor(const UserRecord& user) {

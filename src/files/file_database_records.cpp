@@ -22,7 +22,7 @@ FileHeaderRecord ReadFileHeaderRecord(core::RecordStream& in) {
   for (auto& t : r.texts88) t = in.ReadPascalString(15);
   r.cost = in.ReadWord();
   r.description_offset = in.ReadInt32();
-  for (auto& b : r.reserved) b = in.ReadByte();
+  in.ReadInto(r.reserved);
   return r;
 }
 
@@ -40,7 +40,7 @@ void WriteFileHeaderRecord(const FileHeaderRecord& r, core::RecordStream& out) {
   for (const auto& t : r.texts88) out.WritePascalString(t, 15);
   out.WriteWord(r.cost);
   out.WriteInt32(r.description_offset);
-  for (uint8_t b : r.reserved) out.WriteByte(b);
+  out.WriteFrom(r.reserved);
 }
 
 FileIndexRecord ReadFileIndexRecord(core::RecordStream& in) {

@@ -32,8 +32,8 @@ MenuEntry ReadMenuEntry(core::RecordStream& in) {
   e.type = in.ReadByte();
   e.min_security = in.ReadWord();
   e.max_security = in.ReadWord();
-  for (auto& b : e.forbidden_flags) b = in.ReadByte();
-  for (auto& b : e.required_flags) b = in.ReadByte();
+  in.ReadInto(e.forbidden_flags);
+  in.ReadInto(e.required_flags);
   e.min_minutes_left = in.ReadWord();
   e.min_minutes_online = in.ReadWord();
   e.byte17 = in.ReadByte();
@@ -41,8 +41,8 @@ MenuEntry ReadMenuEntry(core::RecordStream& in) {
   e.min_speed = in.ReadInt32();
   e.max_speed = in.ReadInt32();
   for (auto& l : e.longs27) l = in.ReadInt32();
-  for (auto& b : e.set39) b = in.ReadByte();
-  for (auto& b : e.set71) b = in.ReadByte();
+  in.ReadInto(e.set39);
+  in.ReadInto(e.set71);
   for (auto& m : e.start_minutes) m = in.ReadWord();
   for (auto& m : e.stop_minutes) m = in.ReadWord();
   e.display_text = in.ReadPascalString(135);
@@ -58,8 +58,8 @@ void WriteMenuEntry(const MenuEntry& e, core::RecordStream& out) {
   out.WriteByte(e.type);
   out.WriteWord(e.min_security);
   out.WriteWord(e.max_security);
-  for (uint8_t b : e.forbidden_flags) out.WriteByte(b);
-  for (uint8_t b : e.required_flags) out.WriteByte(b);
+  out.WriteFrom(e.forbidden_flags);
+  out.WriteFrom(e.required_flags);
   out.WriteWord(e.min_minutes_left);
   out.WriteWord(e.min_minutes_online);
   out.WriteByte(e.byte17);
@@ -67,8 +67,8 @@ void WriteMenuEntry(const MenuEntry& e, core::RecordStream& out) {
   out.WriteInt32(e.min_speed);
   out.WriteInt32(e.max_speed);
   for (int32_t l : e.longs27) out.WriteInt32(l);
-  for (uint8_t b : e.set39) out.WriteByte(b);
-  for (uint8_t b : e.set71) out.WriteByte(b);
+  out.WriteFrom(e.set39);
+  out.WriteFrom(e.set71);
   for (uint16_t m : e.start_minutes) out.WriteWord(m);
   for (uint16_t m : e.stop_minutes) out.WriteWord(m);
   out.WritePascalString(e.display_text, 135);

@@ -31,6 +31,10 @@ class Console {
   virtual bool interactive() const = 0;
 };
 
+// Writes one line (a line end is added) to standard error, ignoring failures: it is the last
+// resort of a node that has nobody else to tell.
+void WriteStandardError(std::string_view line);
+
 // Without a terminal every box goes to standard error and to the node log (once one is known),
 // and takes its safe answer: OK for information, No for a yes/no question (nothing is changed or
 // removed on a guess).

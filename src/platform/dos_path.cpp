@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <vector>
@@ -84,6 +85,12 @@ HostPathResult ResolveHostPath(std::string_view path, const Environment& env) {
   if (trailing && dir.back() != '/') dir += "/";
   result.path = dir;
   return result;
+}
+
+std::string CurrentDirectory() {
+  char buf[4096];
+  if (::getcwd(buf, sizeof buf) == nullptr) return ".";
+  return buf;
 }
 
 std::string HostPath(std::string_view path, const Environment& env) {

@@ -27,6 +27,9 @@ HostPathResult ResolveHostPath(std::string_view path, const Environment& env);
 // backslash-to-slash translation when the drive is unmapped (opening it will then fail).
 std::string HostPath(std::string_view path, const Environment& env);
 
+// The process's current directory (no trailing "/"); "." when it cannot be read.
+std::string CurrentDirectory();
+
 // True when the text names a host path rather than a DOS one (it contains "/").
 inline bool IsHostPath(std::string_view path) { return path.find('/') != std::string_view::npos; }
 

@@ -24,11 +24,16 @@ std::string HeadlessConsole::FormatBox(std::string_view text, std::string_view t
   return line;
 }
 
-int HeadlessConsole::MessageBox(std::string_view text, std::string_view title, int style) {
-  std::string line = FormatBox(text, title);
-  std::string out = line + "\n";
+void WriteStandardError(std::string_view line) {
+  std::string out(line);
+  out += '\n';
   ssize_t written = ::write(STDERR_FILENO, out.data(), out.size());
   (void)written;
+}
+
+int HeadlessConsole::MessageBox(std::string_view text, std::string_view title, int style) {
+  std::string line = FormatBox(text, title);
+  WriteStandardError(line);
   if (log_) log_(line);
   return (style & 7) == box::kYesNo ? box::kNo : box::kOk;
 }

@@ -1,8 +1,6 @@
 // ReportError.
 #include "session/report_error.h"
 
-#include <unistd.h>
-
 #include <string>
 
 namespace vx::session {
@@ -16,9 +14,7 @@ int ReportError(NodeSession& session, std::string_view message, int style, std::
   session.log.Alarm(message);
   if (!session.console.interactive()) {
     // Headless, nobody reads the caller's screen at the node: the sysop learns of it here too.
-    std::string line = std::string(title) + ": " + std::string(message) + "\n";
-    ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
-    (void)written;
+    platform::WriteStandardError(platform::HeadlessConsole::FormatBox(message, title));
   }
   return -1;
 }

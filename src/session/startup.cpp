@@ -39,16 +39,12 @@ using platform::box::kYesNo;
   platform::EndProcess(code);
 }
 
-std::string CurrentDirectory() {
-  char buf[4096];
-  if (::getcwd(buf, sizeof buf) == nullptr) return "./";
-  std::string dir = buf;
-  return dir.back() == '/' ? dir : dir + "/";
-}
+// The current directory as the start-up path: a host path ending in "/".
+std::string StartupDirectory() { return core::CompleteDirectory(platform::CurrentDirectory()); }
 
 void ApplyStartupDirectory(NodeSession& session, const std::string& value) {
   if (value.empty()) {
-    session.startup_path = CurrentDirectory();
+    session.startup_path = StartupDirectory();
     return;
   }
   // The command line was upper-cased; the directory is found case-insensitively.
@@ -59,7 +55,7 @@ void ApplyStartupDirectory(NodeSession& session, const std::string& value) {
                                "Error!", kOkOnly + kCritical);
     ExitWithErrorlevel(session, kExitStartupFailed);
   }
-  session.startup_path = CurrentDirectory();
+  session.startup_path = StartupDirectory();
 }
 
 void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
@@ -91,16 +87,19 @@ void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
   }
 }
 
+// Another running node holds this node number: end at once, leaving its semaphore alone.
+[[noreturn]] void EndBecauseNodeInUse(NodeSession& session) {
+  session.console.MessageBox("Node " + std::to_string(session.node_number) +
+                                 " is already in use by a running node.",
+                             "ngFarlink32", kOkOnly + kExclamation);
+  platform::EndProcess(0);
+}
+
 void CheckSemaphore(NodeSession& session) {
   session.log.Debug("Check Semaphores");
   NodeSemaphore& semaphore = *session.semaphore;
   if (!semaphore.Exists()) return;
-  if (semaphore.HeldByRunningNode()) {
-    session.console.MessageBox("Node " + std::to_string(session.node_number) +
-                                   " is already in use by a running node.",
-                               "ngFarlink32", kOkOnly + kExclamation);
-    platform::EndProcess(0);
-  }
+  if (semaphore.HeldByRunningNode()) EndBecauseNodeInUse(session);
   if (session.console.interactive()) {
     std::string node = " " + std::to_string(session.node_number);  // Str() gives a leading blank
     int answer = session.console.MessageBox(
@@ -315,13 +314,10 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   // 18. The node is busy from here on.
   session.window->RefreshStatusPanel();
   if (!session.semaphore->Create()) {
-    if (session.semaphore->HeldByRunningNode()) {
-      session.console.MessageBox("Node " + node + " is already in use by a running node.", "ngFarlink32",
-                                 kOkOnly + kExclamation);
-      platform::EndProcess(0);
-    }
+    if (session.semaphore->HeldByRunningNode()) EndBecauseNodeInUse(session);
     session.log.Alarm("Cannot create the semaphore " + session.semaphore->CreatePath());
   }
+
 
   // 19, 20. Opening screens and the logon allowance.
   ShowOpeningScreens(session);

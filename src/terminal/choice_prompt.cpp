@@ -20,8 +20,6 @@ namespace vx::terminal {
 namespace {
 constexpr unsigned char kHotKeyMark = 255;
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 // Puts the prompt flags back however the prompt ends.
 struct PromptGuard {
@@ -58,9 +56,9 @@ int Terminal::AskChoice(int n) {
     // An empty yes or no entry would leave the prompt without its key; Y and N stand in.
     const std::string& yes = language.Text(0);
     const std::string& no = language.Text(1);
-    keys += yes.empty() ? 'Y' : Upper(yes[0]);
-    keys += no.empty() ? 'N' : Upper(no[0]);
-    const char last = text.empty() ? '\0' : Upper(text.back());
+    keys += yes.empty() ? 'Y' : core::UpperChar(yes[0]);
+    keys += no.empty() ? 'N' : core::UpperChar(no[0]);
+    const char last = text.empty() ? '\0' : core::UpperChar(text.back());
     if (last == 'Y') {
       default_position = 1;
     } else if (last >= 'N' && last <= 'Z') {
@@ -74,7 +72,7 @@ int Terminal::AskChoice(int n) {
   if (const char open = config.OpenBracket(); open != '\0') hint += open;
   for (size_t i = 0; i < keys.size(); ++i) {
     if (i > 0) hint += language.Text(471);
-    hint += static_cast<int>(i) + 1 == default_position ? keys[i] : Lower(keys[i]);
+    hint += static_cast<int>(i) + 1 == default_position ? keys[i] : core::LowerChar(keys[i]);
   }
   if (const char close = config.CloseBracket(); close != '\0') hint += close;
   hint += "? ";

@@ -37,7 +37,6 @@ std::string FlagPicture(std::string_view flags) {
   return out;
 }
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 }  // namespace
 
@@ -103,7 +102,7 @@ void ControlCodes::ExpandTable(std::string& text, char marker, bool system) cons
     size_t letter = at + 1;
     while (letter < text.size() && text[letter] == '.') ++letter;
     if (letter >= text.size()) break;  // dots and no letter: left as they are
-    const char code = Upper(text[letter]);
+    const char code = core::UpperChar(text[letter]);
     const auto value = system ? SystemCode(code) : UserCode(code);
     if (!value) {
       // No such code: the control character stays and the search goes on after it.

@@ -17,7 +17,6 @@ constexpr int kEnter = 13;
 constexpr int kBackspace = 8;
 constexpr int kDelete = 127;
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 // Ends the request if the wait is left by an exception (the end of the call), so that no stale
 // request survives the unwinding.
@@ -173,7 +172,9 @@ int Terminal::KeyInput(int code) {
   if (input_.count >= input_.maximum) return 0;
 
   char key = static_cast<char>(code);
-  if (input_.capitalise && (input_.buffer.empty() || input_.buffer.back() == ' ')) key = Upper(key);
+  if (input_.capitalise && (input_.buffer.empty() || input_.buffer.back() == ' ')) {
+    key = core::UpperChar(key);
+  }
   ++input_.count;
   input_.buffer += key;
   Emit(masked ? std::string_view(input_.echo_character) : std::string_view(&key, 1));
@@ -268,7 +269,7 @@ char Terminal::GetHotKey(std::string_view keys) {
   input_.auto_accept = true;
   for (;;) {
     const std::string key = InputMasked(1);
-    const char pressed = key.empty() ? '\r' : Upper(key[0]);
+    const char pressed = key.empty() ? '\r' : core::UpperChar(key[0]);
     if (wanted.find(pressed) != std::string::npos) return pressed;
   }
 }

@@ -15,6 +15,15 @@ TEST(Text, AddBackslashTrimsOnlyWhenItAppends) {
   EXPECT_EQ(AddBackslash(""), "\\");
 }
 
+TEST(Text, CompleteDirectoryKeepsTheKindOfPath) {
+  EXPECT_EQ(CompleteDirectory("C:\\BBS "), "C:\\BBS\\");
+  EXPECT_EQ(CompleteDirectory("/srv/bbs"), "/srv/bbs/");
+  EXPECT_EQ(CompleteDirectory("/srv/bbs/"), "/srv/bbs/");
+  EXPECT_EQ(CompleteDirectory("   "), "");
+  EXPECT_EQ(UpperChar('q'), 'Q');
+  EXPECT_EQ(UpperChar('\x82'), '\x82');  // code page 437 letters are left alone
+}
+
 TEST(Text, BitStringsInBothOrders) {
   EXPECT_EQ(ByteToBits(0x81), "10000001");
   EXPECT_EQ(ByteToBits(0x02), "00000010");
