@@ -41,6 +41,9 @@ class CommControl {
   virtual std::string ReadReceived() = 0;
   virtual bool CarrierDetect() const = 0;
   virtual void SendBreak() = 0;
+  // A modem on a serial port: the end of a call hangs it up with its escape and ATH0. Every other
+  // line (a socket, a tty) is hung up by closing it, and never sees a modem command.
+  virtual bool IsModemLine() const { return false; }
 
   // Called from the event loop when received text is waiting (the control's event code 2).
   void SetReceiveHandler(std::function<void()> handler) { on_receive_ = std::move(handler); }
