@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "core/text.h"
 
@@ -201,16 +202,32 @@ uint64_t RecordFile::Size() const {
   return static_cast<uint64_t>(st.st_size);
 }
 
-bool RecordFile::Lock(uint64_t offset, uint64_t length, bool exclusive) {
+bool RecordFile::Lock(uint64_t offset, uint64_t length, bool exclusive, const LockWait& wait) {
   struct flock fl {};
   fl.l_type = exclusive ? F_WRLCK : F_RDLCK;
   fl.l_whence = SEEK_SET;
   fl.l_start = static_cast<off_t>(offset);
   fl.l_len = static_cast<off_t>(length);
-  while (::fcntl(fd_, F_SETLKW, &fl) != 0) {
-    if (errno != EINTR) return false;
+  // Try, and between tries pause (a short step first, longer ones later) until the limit.
+  std::chrono::milliseconds waited{0};
+  std::chrono::milliseconds step{2};
+  for (;;) {
+    if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EACCES) return false;
+    if (waited >= wait.limit) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    const std::chrono::milliseconds pause = std::min(step, wait.limit - waited);
+    if (wait.pause) {
+      wait.pause(pause);
+    } else {
+      std::this_thread::sleep_for(pause);
+    }
+    waited += pause;
+    step = std::min(step * 2, std::chrono::milliseconds(100));
   }
-  return true;
 }
 
 bool RecordFile::Unlock(uint64_t offset, uint64_t length) {
@@ -219,7 +236,15 @@ bool RecordFile::Unlock(uint64_t offset, uint64_t length) {
   fl.l_whence = SEEK_SET;
   fl.l_start = static_cast<off_t>(offset);
   fl.l_len = static_cast<off_t>(length);
-  return ::fcntl(fd_, F_SETLK, &fl) == 0;
+  return ::fcntl(fd_, F_OFD_SETLK, &fl) == 0;
+}
+
+bool RecordFile::WriteAt(uint64_t offset, const std::vector<uint8_t>& bytes) {
+  const uint64_t saved = pos_;
+  pos_ = offset;
+  const bool ok = WriteBytes(bytes.data(), bytes.size());
+  pos_ = saved;
+  return ok;
 }
 
 bool FileExists(const std::string& host_path) {

@@ -13,7 +13,9 @@
 // bytes that are there and zeros for the rest: a short or damaged file never stops a reader.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -104,6 +106,15 @@ class MemoryStream final : public RecordStream {
   uint64_t pos_ = 0;
 };
 
+// How a wait for a record lock passes its time, and how long it may last. The node pauses by
+// running its event loop (signals, the line and the clocks keep working); tools simply sleep. A
+// lock that is not granted within the limit is reported, never waited for forever: a node that
+// hangs while holding a lock must not stop the others.
+struct LockWait {
+  std::function<void(std::chrono::milliseconds)> pause;  // empty: sleep
+  std::chrono::milliseconds limit{5000};
+};
+
 // A record file on disk, opened for one operation and closed by its destructor.
 class RecordFile final : public RecordStream {
  public:
@@ -126,15 +137,40 @@ class RecordFile final : public RecordStream {
   uint64_t Size() const override;
 
   int fd() const { return fd_; }
-  // fcntl record lock on [offset, offset + length) (length 0: to the end), blocking until granted.
-  // Linux nodes use it around read-modify-write of shared files; DOS programs ignore it.
-  bool Lock(uint64_t offset, uint64_t length, bool exclusive);
+  // Open-file-description record lock on [offset, offset + length) (length 0: to the end of the
+  // file, however it grows). Linux nodes take it around read-modify-write of shared files; DOS
+  // programs ignore it. Such a lock belongs to this open file, so closing another descriptor of
+  // the same file elsewhere in the process does not drop it (as it would a classic fcntl lock).
+  // Returns false with errno set when it is refused for good or not granted within the limit.
+  bool Lock(uint64_t offset, uint64_t length, bool exclusive, const LockWait& wait = {});
   bool Unlock(uint64_t offset, uint64_t length);
+  // Writes `bytes` at `offset` in one call, so that no reader sees half a record.
+  bool WriteAt(uint64_t offset, const std::vector<uint8_t>& bytes);
 
  private:
   explicit RecordFile(int fd) : fd_(fd) {}
   int fd_ = -1;
   uint64_t pos_ = 0;
+};
+
+// Holds a record lock for its lifetime.
+class RecordLock {
+ public:
+  RecordLock(RecordFile& file, uint64_t offset, uint64_t length, bool exclusive,
+             const LockWait& wait = {})
+      : file_(file), offset_(offset), length_(length),
+        held_(file.Lock(offset, length, exclusive, wait)) {}
+  ~RecordLock() {
+    if (held_) file_.Unlock(offset_, length_);
+  }
+  RecordLock(const RecordLock&) = delete;
+  RecordLock& operator=(const RecordLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  RecordFile& file_;
+  uint64_t offset_, length_;
+  bool held_;
 };
 
 // Small file helpers on host paths.

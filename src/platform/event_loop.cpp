@@ -15,11 +15,6 @@ namespace {
 // but never deeply; a runaway recursion is a bug worth stopping loudly.
 constexpr int kMaxNesting = 64;
 
-template <typename T>
-bool Contains(const std::vector<T*>& list, const T* item) {
-  return std::find(list.begin(), list.end(), item) != list.end();
-}
-
 struct DepthGuard {
   explicit DepthGuard(int& depth) : depth_(depth) {
     if (++depth_ > kMaxNesting) {
@@ -31,6 +26,32 @@ struct DepthGuard {
   int& depth_;
 };
 }  // namespace
+
+// Still registered, and still the same object: a new one may live at a destroyed one's address.
+template <typename T>
+bool EventLoop::Alive(const std::vector<T*>& list, const T* item, uint64_t serial) {
+  return std::find(list.begin(), list.end(), item) != list.end() && item->serial_ == serial;
+}
+
+// Marks a callback as running for its duration, and clears the mark afterwards unless the object
+// was destroyed meanwhile (by its own callback, say).
+template <typename T>
+class EventLoop::RunningMark {
+ public:
+  RunningMark(const std::vector<T*>& list, T* item) : list_(list), item_(item), serial_(item->serial_) {
+    item_->running_ = true;
+  }
+  ~RunningMark() {
+    if (Alive(list_, item_, serial_)) item_->running_ = false;
+  }
+  RunningMark(const RunningMark&) = delete;
+  RunningMark& operator=(const RunningMark&) = delete;
+
+ private:
+  const std::vector<T*>& list_;
+  T* item_;
+  uint64_t serial_;
+};
 
 void EventLoop::WaitUntil(const std::function<bool()>& done) {
   DepthGuard guard(depth_);
@@ -56,7 +77,7 @@ Duration EventLoop::TimeToNextTimer() const {
   Duration best(-1);
   const MonoTime now = clock_.Monotonic();
   for (const Timer* t : timers_) {
-    if (!t->enabled_) continue;
+    if (!t->enabled_ || t->running_) continue;
     Duration left = std::max(Duration::zero(), Duration(t->due_ - now));
     if (best < Duration::zero() || left < best) best = left;
   }
@@ -65,14 +86,18 @@ Duration EventLoop::TimeToNextTimer() const {
 
 void EventLoop::FireDueTimers() {
   // Copy the list: a tick may create or destroy timers.
-  const std::vector<Timer*> snapshot = timers_;
-  for (Timer* t : snapshot) {
-    if (!Contains(timers_, t) || !t->enabled_) continue;
+  std::vector<std::pair<Timer*, uint64_t>> snapshot;
+  snapshot.reserve(timers_.size());
+  for (Timer* t : timers_) snapshot.emplace_back(t, t->serial_);
+  for (auto [t, serial] : snapshot) {
+    if (!Alive(timers_, t, serial) || !t->enabled_ || t->running_) continue;
     const MonoTime now = clock_.Monotonic();
     if (now < t->due_) continue;
     // The next tick counts from now: a late loop does not fire a burst of catch-up ticks.
     t->due_ = now + t->interval_;
-    t->on_tick_();
+    const auto tick = t->on_tick_;  // kept alive even if the tick destroys its timer
+    RunningMark<Timer> mark(timers_, t);
+    (*tick)();
   }
 }
 
@@ -88,9 +113,14 @@ void EventLoop::RunOnce(bool block, Duration max_block) {
   }
 
   std::vector<pollfd> fds;
-  const std::vector<FdWatcher*> watched = watchers_;
-  fds.reserve(watched.size());
-  for (const FdWatcher* w : watched) fds.push_back(pollfd{w->fd_, w->events_, 0});
+  std::vector<std::pair<FdWatcher*, uint64_t>> watched;
+  fds.reserve(watchers_.size());
+  watched.reserve(watchers_.size());
+  for (FdWatcher* w : watchers_) {
+    if (w->running_ || w->invalid_) continue;
+    fds.push_back(pollfd{w->fd_, w->events_, 0});
+    watched.emplace_back(w, w->serial_);
+  }
 
   if (fds.empty() && wait < Duration::zero()) {
     throw std::logic_error("event loop: blocking wait with nothing that could end it");
@@ -109,14 +139,20 @@ void EventLoop::RunOnce(bool block, Duration max_block) {
   }
   for (size_t i = 0; i < fds.size(); ++i) {
     if (fds[i].revents == 0) continue;
-    FdWatcher* w = watched[i];
-    if (!Contains(watchers_, w)) continue;
-    w->on_ready_(fds[i].revents);
+    auto [w, serial] = watched[i];
+    if (!Alive(watchers_, w, serial) || w->running_) continue;
+    if (fds[i].revents & POLLNVAL) w->invalid_ = true;
+    const auto on_ready = w->on_ready_;
+    RunningMark<FdWatcher> mark(watchers_, w);
+    (*on_ready)(fds[i].revents);
   }
 }
 
 Timer::Timer(EventLoop& loop, std::chrono::milliseconds interval, std::function<void()> on_tick)
-    : loop_(loop), interval_(interval), on_tick_(std::move(on_tick)) {
+    : loop_(loop),
+      serial_(loop.next_serial_++),
+      interval_(interval),
+      on_tick_(std::make_shared<std::function<void()>>(std::move(on_tick))) {
   loop_.timers_.push_back(this);
 }
 
@@ -133,7 +169,11 @@ void Timer::SetInterval(std::chrono::milliseconds interval) {
 }
 
 FdWatcher::FdWatcher(EventLoop& loop, int fd, short events, std::function<void(short)> on_ready)
-    : loop_(loop), fd_(fd), events_(events), on_ready_(std::move(on_ready)) {
+    : loop_(loop),
+      serial_(loop.next_serial_++),
+      fd_(fd),
+      events_(events),
+      on_ready_(std::make_shared<std::function<void(short)>>(std::move(on_ready))) {
   loop_.watchers_.push_back(this);
 }
 

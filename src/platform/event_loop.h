@@ -1,9 +1,23 @@
 // The node's single event loop: descriptor watchers, interval timers and the waits built on them.
-// Every wait blocks in ppoll() until a descriptor is ready or a timer is due; nothing spins.
+// Every wait blocks in poll() until a descriptor is ready or a timer is due; nothing spins.
+//
+// Invariants of the callbacks:
+//   - A timer's tick or a watcher's callback never runs again while it is already running: a
+//     one-second tick that waits two seconds is not re-entered by its own timer (and a running
+//     timer or watcher is left out of the next-timer computation and the poll set, so the nested
+//     wait blocks instead of spinning on it).
+//   - A timer or watcher may be destroyed from inside its own callback, or another's: the loop
+//     keeps the callable alive for the call and never touches a destroyed object afterwards.
+//   - Identity is by a serial number, never by address: a watcher created where a destroyed one
+//     lived gets none of the events meant for the old one.
+//   - A descriptor closed behind its watcher's back (POLLNVAL) is reported to the watcher once and
+//     then no longer polled, so it cannot make the loop spin.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/clock.h"
@@ -41,12 +55,18 @@ class EventLoop {
   friend class Timer;
   friend class FdWatcher;
 
+  template <typename T>
+  static bool Alive(const std::vector<T*>& list, const T* item, uint64_t serial);
+  template <typename T>
+  class RunningMark;
+
   void FireDueTimers();
   Duration TimeToNextTimer() const;  // negative when no timer is enabled
 
   Clock& clock_;
   std::vector<Timer*> timers_;
   std::vector<FdWatcher*> watchers_;
+  uint64_t next_serial_ = 1;
   int depth_ = 0;
 };
 
@@ -68,13 +88,17 @@ class Timer {
   bool enabled() const { return enabled_; }
   void SetInterval(std::chrono::milliseconds interval);
   std::chrono::milliseconds interval() const { return interval_; }
+  // The tick is running (a wait inside it is going on).
+  bool running() const { return running_; }
 
  private:
   friend class EventLoop;
   EventLoop& loop_;
+  uint64_t serial_;
   std::chrono::milliseconds interval_;
-  std::function<void()> on_tick_;
+  std::shared_ptr<std::function<void()>> on_tick_;
   bool enabled_ = false;
+  bool running_ = false;
   MonoTime due_{};
 };
 
@@ -92,9 +116,12 @@ class FdWatcher {
  private:
   friend class EventLoop;
   EventLoop& loop_;
+  uint64_t serial_;
   int fd_;
   short events_;
-  std::function<void(short)> on_ready_;
+  std::shared_ptr<std::function<void(short)>> on_ready_;
+  bool running_ = false;
+  bool invalid_ = false;  // the descriptor was closed behind our back
 };
 
 }  // namespace vx::platform

@@ -1,7 +1,7 @@
 // The node-in-use semaphore "VxBusy.<node>": an empty file, as DOS tools expect, in the semaphore
 // directory (the system directory when that setting is empty). While a Linux node runs it also
-// holds an fcntl lock on the file, so a semaphore that is present but unlocked is known to be left
-// behind by a crash.
+// holds an open-file-description lock on the file, so a semaphore that is present but unlocked is
+// known to be left behind by a crash.
 #pragma once
 
 #include <string>
@@ -25,6 +25,9 @@ class NodeSemaphore {
   bool HeldByRunningNode() const;
   // Creates the file and takes its lock; false when another node holds the lock.
   bool Create();
+  // Takes over a claim made for this node by the program that started it: `fd` is an open file
+  // of this node's semaphore that holds its lock. False (and nothing taken) when it is not.
+  bool Adopt(int fd);
   // Removes the file from where Create puts it (and releases the lock).
   void Remove();
   // Removes a semaphore left by a crash from both places it may be found.

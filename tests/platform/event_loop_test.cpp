@@ -62,6 +62,125 @@ TEST(EventLoop, AHandlerMayDestroyATimerDueInTheSameRound) {
   EXPECT_EQ(victim, nullptr);
 }
 
+TEST(EventLoop, ATickThatWaitsIsNotReenteredByItsOwnTimer) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  int ticks = 0;
+  int running = 0;
+  int deepest = 0;
+  int max_running = 0;
+  Timer t(loop, milliseconds(1000), [&] {
+    ++ticks;
+    ++running;
+    max_running = std::max(max_running, running);
+    deepest = std::max(deepest, loop.nesting_depth());
+    Delay(loop, 2);  // longer than the interval
+    --running;
+  });
+  t.SetEnabled(true);
+  loop.WaitFor(seconds(60));
+  EXPECT_EQ(max_running, 1);
+  EXPECT_LE(deepest, 2);
+  // Each tick takes two seconds and the next one is due a second after it began: one every 2 s.
+  EXPECT_GE(ticks, 29);
+  EXPECT_LE(ticks, 31);
+}
+
+TEST(EventLoop, TimersAndWatchersMayDestroyThemselvesInTheirCallbacks) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  std::unique_ptr<Timer> timer;
+  int timer_ticks = 0;
+  timer = std::make_unique<Timer>(loop, milliseconds(1000), [&] {
+    ++timer_ticks;
+    std::string keep_alive_check = "captured state is still usable";
+    timer.reset();
+    EXPECT_EQ(keep_alive_check.size(), 30u);
+  });
+  timer->SetEnabled(true);
+
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::unique_ptr<FdWatcher> watcher;
+  int calls = 0;
+  watcher = std::make_unique<FdWatcher>(loop, fds[0], POLLIN, [&](short) {
+    ++calls;
+    watcher.reset();
+  });
+  ASSERT_EQ(::write(fds[1], "x", 1), 1);
+  Timer keep(loop, milliseconds(500), [] {});
+  keep.SetEnabled(true);
+  loop.WaitFor(seconds(5));
+  EXPECT_EQ(timer_ticks, 1);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(timer, nullptr);
+  EXPECT_EQ(watcher, nullptr);
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
+TEST(EventLoop, AWatcherMadeInADestroyedOnesPlaceGetsNoStaleEvent) {
+  SystemClock clock;
+  EventLoop loop(clock);
+  int first[2], second[2];
+  ASSERT_EQ(::pipe(first), 0);
+  ASSERT_EQ(::pipe(second), 0);
+  // Both descriptors are ready in the same round; the first callback replaces the second watcher
+  // by a new one (very likely at the same address) on a descriptor with nothing to read.
+  std::unique_ptr<FdWatcher> a, b;
+  int fresh_calls = 0;
+  a = std::make_unique<FdWatcher>(loop, first[0], POLLIN, [&](short) {
+    char c;
+    (void)::read(first[0], &c, 1);
+    b.reset();
+    b = std::make_unique<FdWatcher>(loop, second[0], POLLIN, [&](short) { ++fresh_calls; });
+    a.reset();
+  });
+  b = std::make_unique<FdWatcher>(loop, second[0], POLLIN, [](short) {});
+  ASSERT_EQ(::write(first[1], "a", 1), 1);
+  ASSERT_EQ(::write(second[1], "b", 1), 1);
+  loop.RunOnce(false, Duration::zero());
+  EXPECT_EQ(fresh_calls, 0) << "the new watcher got the old one's event";
+  loop.RunOnce(false, Duration::zero());
+  EXPECT_EQ(fresh_calls, 1);  // its own event, in the next round
+  for (int fd : {first[0], first[1], second[0], second[1]}) ::close(fd);
+}
+
+TEST(EventLoop, ADescriptorClosedBehindItsWatchersBackIsReportedOnce) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  int calls = 0;
+  short seen = 0;
+  FdWatcher w(loop, fds[0], POLLIN, [&](short revents) {
+    ++calls;
+    seen = revents;
+  });
+  ::close(fds[0]);
+  ::close(fds[1]);
+  Timer t(loop, milliseconds(1000), [] {});
+  t.SetEnabled(true);
+  loop.WaitFor(seconds(3));
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(seen & POLLNVAL);
+}
+
+TEST(EventLoop, AThrowingTickLeavesItsTimerUsable) {
+  ManualClock clock;
+  EventLoop loop(clock);
+  int ticks = 0;
+  Timer t(loop, milliseconds(1000), [&] {
+    if (++ticks == 1) throw std::runtime_error("tick failed");
+  });
+  t.SetEnabled(true);
+  EXPECT_THROW(loop.WaitFor(seconds(2)), std::runtime_error);
+  EXPECT_FALSE(t.running());
+  loop.WaitFor(seconds(2));
+  EXPECT_GE(ticks, 2);
+  EXPECT_EQ(loop.nesting_depth(), 0);
+}
+
 TEST(EventLoop, WatchersSeeReadyDescriptors) {
   SystemClock clock;
   EventLoop loop(clock);

@@ -86,7 +86,7 @@ TEST(Vxnode, SemaphoreHeldByARunningNodeEndsTheSecondWithZero) {
   struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
-  ASSERT_EQ(::fcntl(fd, F_SETLK, &fl), 0);
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
   test::ProgramResult run = RunNode({"-N3"}, {"VX=" + system.dir.path()}, system.dir.path());
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.error_output, "ngFarlink32: Node 3 is already in use by a running node.\n");
