@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/crc32.h"
+#include "core/user_base.h"
 #include "core/record_stream.h"
 #include "core/text.h"
 #include "platform/dos_path.h"
@@ -22,19 +23,19 @@ void WriteIndexEntry(const core::UserRecord& u, core::RecordStream& out) {
   out.WriteUInt32(e.handle_crc);
 }
 
+// The base and its USERS.BBS, open for a search before a write. The writes themselves lock what
+// they write (a record, or the whole file for an append).
 struct OpenBase {
+  core::UserBase base;
   core::RecordFile users;
-  core::RecordFile index;
 };
 
 OpenBase OpenLocked(const std::string& system_dir) {
   const std::string dir = UserBaseDirectory(system_dir);
-  auto users = core::RecordFile::Open(dir + "USERS.BBS", core::RecordFile::Mode::kCreate);
-  auto index = core::RecordFile::Open(dir + "USERSIDX.BBS", core::RecordFile::Mode::kCreate);
-  if (!users || !index) throw SourceError("cannot open the user base in " + dir);
-  users->Lock(0, 0, true);
-  index->Lock(0, 0, true);
-  return {std::move(*users), std::move(*index)};
+  core::UserBase base(dir + "USERS.BBS", dir + "USERSIDX.BBS");
+  auto users = core::RecordFile::Open(base.users_path(), core::RecordFile::Mode::kCreate);
+  if (!users) throw SourceError("cannot open the user base in " + dir);
+  return OpenBase{std::move(base), std::move(*users)};
 }
 
 std::vector<core::UserRecord> ReadAll(core::RecordFile& users) {
@@ -43,6 +44,10 @@ std::vector<core::UserRecord> ReadAll(core::RecordFile& users) {
   users.ReadBytes(bytes.data(), bytes.size());
   std::string problem;
   return ParseUsers(bytes, &problem);
+}
+
+void Check(const core::WriteResult& result) {
+  if (!result.ok) throw SourceError(result.error);
 }
 
 }  // namespace
@@ -100,16 +105,12 @@ std::string UserBaseDirectory(const std::string& system_dir) {
 
 void AddUser(const std::string& system_dir, const core::UserRecord& user) {
   if (core::Trim(user.name).empty()) throw SourceError("a user needs a name");
-  OpenBase base = OpenLocked(system_dir);
-  auto users = ReadAll(base.users);
+  OpenBase open = OpenLocked(system_dir);
+  auto users = ReadAll(open.users);
   if (FindUser(users, user.name)) throw SourceError("user \"" + user.name + "\" already exists");
-  const uint64_t r = users.size();
-  base.users.Seek(r * core::kUserRecordSize);
   core::UserRecord u = user;
-  u.long962 = static_cast<int32_t>(r);
-  core::WriteUserRecord(u, base.users);
-  base.index.Seek(r * core::kUserIndexSize);
-  WriteIndexEntry(u, base.index);
+  std::string error;
+  if (!open.base.Append(u, &error)) throw SourceError(error);
 }
 
 std::string ListUsers(const std::string& system_dir) {
@@ -136,10 +137,11 @@ std::string ListUsers(const std::string& system_dir) {
 
 void SetUser(const std::string& system_dir, const std::string& name, const std::string& field,
              const std::string& value) {
-  OpenBase base = OpenLocked(system_dir);
-  auto users = ReadAll(base.users);
+  OpenBase open = OpenLocked(system_dir);
+  auto users = ReadAll(open.users);
   auto found = FindUser(users, name);
   if (!found) throw SourceError("no user \"" + name + "\"");
+  const core::UserRecord as_read = users[*found];
   core::UserRecord& u = users[*found];
   auto fits = [&](size_t width) {
     if (value.size() > width) {
@@ -191,10 +193,10 @@ void SetUser(const std::string& system_dir, const std::string& name, const std::
                       "\" (name, handle, location, comment, password, security, screen_length, "
                       "flags, deleted)");
   }
-  base.users.Seek(*found * core::kUserRecordSize);
-  core::WriteUserRecord(u, base.users);
-  base.index.Seek(*found * core::kUserIndexSize);
-  WriteIndexEntry(u, base.index);
+  // One field changed: written as one whole record over what is stored now, so a node's change
+  // to another field of the record meanwhile survives.
+  Check(open.base.WriteChanges(*found + 1, u, as_read));
+  Check(open.base.WriteIndexEntry(*found + 1, u));
 }
 
 }  // namespace vx::tools
