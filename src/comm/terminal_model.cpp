@@ -28,9 +28,26 @@ void TerminalModel::Reset() {
   ++version_;
 }
 
+void TerminalModel::SetRows(int rows) {
+  rows = std::clamp(rows, kRows, kMaxRows);
+  if (rows == rows_) return;
+  if (rows < rows_ && row_ >= rows) {
+    // The caller's screen got shorter: what was above the cursor scrolls off the top.
+    ScrollUp(0, row_ - rows + 1);
+    row_ = rows - 1;
+  }
+  if (rows > rows_) {
+    std::fill(cells_.begin() + rows_ * kColumns, cells_.begin() + rows * kColumns, Cell{});
+  }
+  rows_ = rows;
+  saved_row_ = std::min(saved_row_, rows_ - 1);
+  ++version_;
+  if (on_change_) on_change_();
+}
+
 std::string TerminalModel::RowText(int row) const {
   std::string text;
-  if (row < 1 || row > kRows) return text;
+  if (row < 1 || row > rows_) return text;
   text.reserve(kColumns);
   for (int c = 0; c < kColumns; ++c) text += static_cast<char>(CellAt(row - 1, c).character);
   while (!text.empty() && text.back() == ' ') text.pop_back();
@@ -148,7 +165,7 @@ void TerminalModel::Print(uint8_t byte) {
 
 void TerminalModel::LineFeed() {
   pending_wrap_ = false;
-  if (row_ == kRows - 1) {
+  if (row_ == rows_ - 1) {
     ScrollUp(0, 1);
   } else {
     ++row_;
@@ -156,33 +173,33 @@ void TerminalModel::LineFeed() {
 }
 
 void TerminalModel::ScrollUp(int top, int count) {
-  count = std::clamp(count, 0, kRows - top);
+  count = std::clamp(count, 0, rows_ - top);
   const auto begin = cells_.begin() + top * kColumns;
-  std::move(begin + count * kColumns, cells_.end(), begin);
-  Fill((kRows - count) * kColumns, kRows * kColumns);
+  std::move(begin + count * kColumns, cells_.begin() + rows_ * kColumns, begin);
+  Fill((rows_ - count) * kColumns, rows_ * kColumns);
 }
 
 void TerminalModel::ScrollDown(int top, int count) {
-  count = std::clamp(count, 0, kRows - top);
+  count = std::clamp(count, 0, rows_ - top);
   const auto begin = cells_.begin() + top * kColumns;
-  std::move_backward(begin, cells_.end() - count * kColumns, cells_.end());
+  std::move_backward(begin, cells_.begin() + rows_ * kColumns - count * kColumns, cells_.begin() + rows_ * kColumns);
   Fill(top * kColumns, (top + count) * kColumns);
 }
 
 void TerminalModel::Fill(int from_cell, int to_cell) {
-  from_cell = std::clamp(from_cell, 0, kRows * kColumns);
-  to_cell = std::clamp(to_cell, from_cell, kRows * kColumns);
+  from_cell = std::clamp(from_cell, 0, rows_ * kColumns);
+  to_cell = std::clamp(to_cell, from_cell, rows_ * kColumns);
   std::fill(cells_.begin() + from_cell, cells_.begin() + to_cell, Blank());
 }
 
 void TerminalModel::EraseDisplay(int mode) {
   const int cursor = row_ * kColumns + column_;
   if (mode == 0) {
-    Fill(cursor, kRows * kColumns);
+    Fill(cursor, rows_ * kColumns);
   } else if (mode == 1) {
     Fill(0, cursor + 1);
   } else if (mode == 2) {
-    Fill(0, kRows * kColumns);
+    Fill(0, rows_ * kColumns);
     MoveTo(0, 0);  // BBS terminals home the cursor on a clear screen
   }
 }
@@ -199,7 +216,7 @@ void TerminalModel::EraseLine(int mode) {
 }
 
 void TerminalModel::MoveTo(int row0, int column0) {
-  row_ = std::clamp(row0, 0, kRows - 1);
+  row_ = std::clamp(row0, 0, rows_ - 1);
   column_ = std::clamp(column0, 0, kColumns - 1);
   pending_wrap_ = false;
 }

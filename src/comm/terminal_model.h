@@ -1,10 +1,12 @@
 // The caller's screen as a BBS caller's ANSI terminal shows it: 80 x 25 cells of code page 437
-// characters with IBM colour attributes. Everything the node sends to the caller is fed through
+// characters with IBM colour attributes (more rows, up to 66, for a caller whose screen is longer:
+// the session sizes the model to the caller's screen length, so that rows counted here are the
+// caller's rows). Everything the node sends to the caller is fed through
 // it; it answers the cursor and colour queries that the page pause, the input fields and the
 // colour save/restore depend on, and it is what the sysop's node window draws.
 //
 // Coordinates as the node asks for them:
-//   cursor_row()     1-based, 1..25, as ESC[row;colH counts rows, so that a saved row can be
+//   cursor_row()     1-based, 1..rows(), as ESC[row;colH counts rows, so that a saved row can be
 //                    sent back unchanged and the page pause compares it with ScreenLength.
 //   cursor_column()  0-based, 0..79: the number of cells to the left of the cursor. An input
 //                    field starting at column c with n cells ends at column c + n (1-based), so
@@ -32,7 +34,8 @@ namespace vx::comm {
 class TerminalModel {
  public:
   static constexpr int kColumns = 80;
-  static constexpr int kRows = 25;
+  static constexpr int kRows = 25;     // the screen of most callers, and the least the model has
+  static constexpr int kMaxRows = 66;  // the longest screen length a caller may choose
 
   // One screen cell. attribute: IBM text attribute, low nibble foreground 0..15, bits 4..6
   // background 0..7, bit 7 blink.
@@ -48,6 +51,11 @@ class TerminalModel {
   void Feed(std::string_view bytes);
   // Power-on state: blank grey-on-black screen, cursor home.
   void Reset();
+
+  // The caller's screen has `rows` rows (25 to 66). A shorter screen keeps the cursor's row on it
+  // by scrolling what is above.
+  void SetRows(int rows);
+  int rows() const { return rows_; }
 
   int cursor_row() const { return row_ + 1; }
   int cursor_column() const { return column_; }
@@ -90,7 +98,8 @@ class TerminalModel {
   uint8_t CurrentAttribute() const;
   Cell Blank() const { return Cell{' ', CurrentAttribute()}; }
 
-  std::array<Cell, kRows * kColumns> cells_{};
+  std::array<Cell, kMaxRows * kColumns> cells_{};
+  int rows_ = kRows;
   int row_ = 0;
   int column_ = 0;
   bool pending_wrap_ = false;

@@ -111,9 +111,11 @@ int CursesConsole::PairFor(int foreground, int background, bool& bold) const {
 void CursesConsole::DrawCallerScreen() {
   const int rows = std::min(comm::TerminalModel::kRows, LINES - kScreenTop);
   const int columns = std::min(comm::TerminalModel::kColumns, COLS);
+  // A caller with a longer screen than the 25 rows shown here: the rows around the cursor.
+  const int top = std::clamp(screen_.cursor_row() - rows, 0, std::max(0, screen_.rows() - rows));
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) {
-      const comm::TerminalModel::Cell& cell = screen_.CellAt(r, c);
+      const comm::TerminalModel::Cell& cell = screen_.CellAt(top + r, c);
       bool bold = false;
       const int pair = PairFor(cell.attribute & 0x0F, (cell.attribute >> 4) & 0x07, bold);
       PutGlyph(kScreenTop + r, c, cell.character, bold ? A_BOLD : A_NORMAL,

@@ -21,20 +21,26 @@ namespace {
 constexpr unsigned char kHotKeyMark = 255;
 
 
-// Puts the prompt flags back however the prompt ends.
+// Sets the prompt's flags and puts the session's own back however the prompt ends.
 struct PromptGuard {
-  explicit PromptGuard(InputState& state) : state_(state), echo_(state.echo_character) {
+  explicit PromptGuard(InputState& state)
+      : state_(state),
+        echo_(state.echo_character),
+        auto_accept_(state.auto_accept),
+        capitalise_(state.capitalise) {
     state_.auto_accept = true;
     state_.capitalise = true;
     state_.echo_character.clear();
   }
   ~PromptGuard() {
-    state_.auto_accept = false;
-    state_.capitalise = false;
+    state_.auto_accept = auto_accept_;
+    state_.capitalise = capitalise_;
     state_.echo_character = echo_;
   }
   InputState& state_;
   std::string echo_;
+  bool auto_accept_;
+  bool capitalise_;
 };
 }  // namespace
 

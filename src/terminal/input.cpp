@@ -21,37 +21,39 @@ constexpr int kDelete = 127;
 // Ends the request if the wait is left by an exception (the end of the call), so that no stale
 // request survives the unwinding.
 struct RequestGuard {
-  explicit RequestGuard(InputState& state) : state_(state) {}
+  explicit RequestGuard(InputRequest& request) : request_(request) {}
   ~RequestGuard() {
-    state_.maximum = 0;
-    state_.count = 0;
+    request_.maximum = 0;
+    request_.count = 0;
   }
-  InputState& state_;
+  InputRequest& request_;
 };
 
 // A prompt shown while another input waits (a timer's message that reaches a page pause, say) is
-// a request inside a request: the outer one is put aside and comes back as it was.
-struct OuterRequest {
-  explicit OuterRequest(InputState& state) : state_(state), active_(state.maximum != 0) {
-    if (!active_) return;
-    buffer_ = state.buffer;
-    maximum_ = state.maximum;
-    count_ = state.count;
-    mode_ = state.mode;
+// a request inside a request: the whole input state but its live counters is put aside and comes
+// back as it was, however the inner prompt ends.
+class OuterInput {
+ public:
+  explicit OuterInput(InputState& state) : state_(state), active_(state.request.maximum != 0) {
+    if (active_) saved_ = state;
   }
-  ~OuterRequest() {
+  ~OuterInput() {
     if (!active_) return;
-    state_.buffer = buffer_;
-    state_.maximum = maximum_;
-    state_.count = count_;
-    state_.mode = mode_;
+    const char last_key = state_.last_key;
+    const int idle = state_.idle_seconds;
+    const bool hint = state_.hint;
+    state_ = saved_;
+    state_.last_key = last_key;
+    state_.idle_seconds = idle;
+    state_.hint = hint;
   }
+  OuterInput(const OuterInput&) = delete;
+  OuterInput& operator=(const OuterInput&) = delete;
+
+ private:
   InputState& state_;
   bool active_;
-  std::string buffer_;
-  int maximum_ = 0;
-  int count_ = 0;
-  std::string mode_;
+  InputState saved_;
 };
 
 // Clears the echo character for a prompt that must not echo, and puts it back however the prompt
@@ -63,6 +65,17 @@ struct EchoGuard {
   ~EchoGuard() { state_.echo_character = saved_; }
   InputState& state_;
   std::string saved_;
+};
+
+// Sets auto-accept for a one-key prompt and puts the session's setting back afterwards: a hot
+// key must not leave the next line input ending without Enter.
+struct AutoAcceptGuard {
+  explicit AutoAcceptGuard(InputState& state) : state_(state), saved_(state.auto_accept) {
+    state_.auto_accept = true;
+  }
+  ~AutoAcceptGuard() { state_.auto_accept = saved_; }
+  InputState& state_;
+  bool saved_;
 };
 }  // namespace
 
@@ -141,54 +154,55 @@ int Terminal::KeyInput(int code) {
   if (code < 0 || code > 255) return 0;
   input_.idle_seconds = 0;
   input_.last_key = static_cast<char>(code);
-  if (input_.maximum == 0) return code;
+  InputRequest& request = input_.request;
+  if (request.maximum == 0) return code;
 
   const auto end_request = [&](bool by_enter) {
-    input_.maximum = 0;
-    input_.count = 0;
-    input_.ended_by_enter = by_enter;
+    request.maximum = 0;
+    request.count = 0;
+    request.ended_by_enter = by_enter;
   };
   if (code == kEnter) {
     end_request(true);
     return code;
   }
-  const bool masked = input_.mode == "Masked";
+  const bool masked = request.mode == InputMode::kMasked;
   if (code == kBackspace || code == kDelete) {
-    if (input_.count == 0) return 0;
-    --input_.count;
-    input_.buffer.pop_back();
+    if (request.count == 0) return 0;
+    --request.count;
+    request.buffer.pop_back();
     // A masked field without an echo character showed nothing, so there is nothing to erase.
-    if (!(masked && input_.echo_character.empty())) {
+    if (!(masked && request.echo.empty())) {
       Emit("\b");
       Display(" \b");
     }
     return code;
   }
   const bool digit_or_minus = (code >= '0' && code <= '9') || code == '-';
-  if (input_.mode == "NumOnly" && !digit_or_minus) return 0;
+  if (request.mode == InputMode::kNumOnly && !digit_or_minus) return 0;
   // Control characters have no place in a typed line (they would act as display codes when the
   // text is shown); single keys (hot keys, "press any key") take them.
-  if (code < 32 && input_.maximum > 1) return 0;
-  if (input_.count >= input_.maximum) return 0;
+  if (code < 32 && request.maximum > 1) return 0;
+  if (request.count >= request.maximum) return 0;
 
   char key = static_cast<char>(code);
-  if (input_.capitalise && (input_.buffer.empty() || input_.buffer.back() == ' ')) {
+  if (request.capitalise && (request.buffer.empty() || request.buffer.back() == ' ')) {
     key = core::UpperChar(key);
   }
-  ++input_.count;
-  input_.buffer += key;
-  Emit(masked ? std::string_view(input_.echo_character) : std::string_view(&key, 1));
-  if ((input_.auto_accept || input_.word_wrap) && input_.count >= input_.maximum) {
-    end_request(false);
-  }
+  ++request.count;
+  request.buffer += key;
+  // The request may end inside the echo (a page pause); keep what the caller needs first.
+  const bool full = (request.auto_accept || request.word_wrap) && request.count >= request.maximum;
+  Emit(masked ? std::string_view(request.echo) : std::string_view(&key, 1));
+  if (full) end_request(false);
   return code;
 }
 
 void Terminal::WaitForRequest() {
-  while (input_.maximum != 0) {
+  while (input_.request.maximum != 0) {
     context_.loop.WaitUntil([this] {
       PollInput();
-      return input_.maximum == 0 || receive_head_ < receive_buffer_.size();
+      return input_.request.maximum == 0 || receive_head_ < receive_buffer_.size();
     });
   }
 }
@@ -196,17 +210,21 @@ void Terminal::WaitForRequest() {
 // The common part of the line inputs. The field starts at the cursor and is shortened so that it
 // never reaches column 80; a field that would have no room left keeps one character, so a
 // one-key input at the end of a line still waits for its key.
-std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, bool word_wrap) {
+std::string Terminal::ReadField(int max_len, InputMode mode, bool draw_field, bool word_wrap) {
   if (max_len <= 0) return {};
-  OuterRequest outer(input_);
+  OuterInput outer(input_);
   const int column = context_.comm.cursor_column();
   if (column + max_len >= 80) max_len = std::max(1, 79 - column);
   if (draw_field) {
     Display(std::string(static_cast<size_t>(max_len), ' '));
     MoveToColumn(column);
   }
-  input_.buffer.clear();
-  input_.count = 0;
+  InputRequest request;
+  request.mode = mode;
+  request.echo = input_.echo_character;
+  request.auto_accept = input_.auto_accept;
+  request.capitalise = input_.capitalise;
+  request.word_wrap = word_wrap;
   if (word_wrap && !input_.carried_text.empty()) {
     // The word carried from the previous line starts this one and can be continued or erased.
     std::string carried = std::move(input_.carried_text);
@@ -214,19 +232,18 @@ std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, 
     if (carried.size() >= static_cast<size_t>(max_len))
       carried.resize(static_cast<size_t>(max_len) - 1);
     Display(carried);
-    input_.buffer = carried;
-    input_.count = static_cast<int>(carried.size());
+    request.buffer = carried;
+    request.count = static_cast<int>(carried.size());
   }
-  input_.mode = mode;
-  input_.maximum = max_len;
-  input_.ended_by_enter = false;
+  request.maximum = max_len;
+  input_.request = std::move(request);
   {
-    RequestGuard guard(input_);
+    RequestGuard guard(input_.request);
     WaitForRequest();
   }
 
-  std::string& line = input_.buffer;
-  if (word_wrap && !input_.ended_by_enter && !line.empty() && line.back() != ' ') {
+  std::string line = input_.request.buffer;
+  if (word_wrap && !input_.request.ended_by_enter && !line.empty() && line.back() != ' ') {
     const size_t blank = line.rfind(' ');
     if (blank != std::string::npos) {
       input_.carried_text = line.substr(blank + 1);
@@ -235,24 +252,24 @@ std::string Terminal::ReadField(int max_len, const char* mode, bool draw_field, 
       Display(std::string(n, '\b') + std::string(n, ' '));
     }
   }
-  return std::string(line);  // a copy: an outer request may take the buffer back
+  return line;
 }
 
 std::string Terminal::InputLine(int max_len) {
-  return ReadField(max_len, "", true, input_.word_wrap);
+  return ReadField(max_len, InputMode::kNormal, true, input_.word_wrap);
 }
 
 std::string Terminal::InputMasked(int max_len) {
-  return ReadField(max_len, "Masked", !input_.echo_character.empty(), false);
+  return ReadField(max_len, InputMode::kMasked, !input_.echo_character.empty(), false);
 }
 
 long long Terminal::InputNumber(int max_len, long long default_value) {
-  const std::string digits = ReadField(max_len, "NumOnly", true, false);
+  const std::string digits = ReadField(max_len, InputMode::kNumOnly, true, false);
   return digits.empty() ? default_value : core::LeadingNumber(digits);
 }
 
 std::string Terminal::InputDigits(int max_len) {
-  return ReadField(max_len, "NumOnly", true, false);
+  return ReadField(max_len, InputMode::kNumOnly, true, false);
 }
 
 char Terminal::GetKey() {
@@ -266,7 +283,7 @@ char Terminal::GetKey() {
 char Terminal::GetHotKey(std::string_view keys) {
   const std::string wanted = core::UpperCase(keys);
   EchoGuard echo(input_);
-  input_.auto_accept = true;
+  AutoAcceptGuard accept(input_);
   for (;;) {
     const std::string key = InputMasked(1);
     const char pressed = key.empty() ? '\r' : core::UpperChar(key[0]);

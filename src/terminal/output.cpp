@@ -141,6 +141,10 @@ void Terminal::Emit(std::string_view text) {
 }
 
 void Terminal::Display(std::string_view text) {
+  // The model of the caller's screen has as many rows as the caller's screen length says (at
+  // least 25), so that cursor rows, the page pause and positioned output agree with the caller's
+  // terminal however long it is.
+  context_.comm.terminal().SetRows(context_.user.screen_length);
   if (text.find(kClearScreen) != std::string_view::npos) output_.line_counter = 0;
   const std::string expanded = ExpandControlCodes(text);
   const std::string_view all(expanded);
@@ -256,9 +260,11 @@ void Terminal::SendLines(std::string_view text) {
     if (!output_.counting_suspended) ++output_.line_counter;
     if (output_.non_stop) output_.line_counter = 0;
     const int length = context_.user.screen_length;
+    // A stored length beyond the longest screen the model keeps pauses at the model's last row.
+    const int last_row = std::min(length, context_.comm.terminal().rows());
     const bool pause_due = output_.line_counter >= length - 1 && length > 0 &&
                            !output_.counting_suspended && context_.user.AttributeFlag(3) &&
-                           context_.comm.cursor_row() >= length;
+                           context_.comm.cursor_row() >= last_row;
     if (pause_due && !Pause()) return;
     Emit(line);
     context_.loop.ProcessEvents();

@@ -141,7 +141,7 @@ class Terminal {
   void OnReceived();
   void Receive(std::string_view bytes);
   void FillReceiveBuffer();
-  std::string ReadField(int max_len, const char* mode, bool draw_field, bool word_wrap);
+  std::string ReadField(int max_len, InputMode mode, bool draw_field, bool word_wrap);
   void WaitForRequest();
   // display_file.cpp
   std::string FileExtension() const;

@@ -33,31 +33,52 @@ struct OutputState {
   int echo_background = 0;
 };
 
-struct InputState {
+enum class InputMode : uint8_t { kNormal, kMasked, kNumOnly };
+
+// The one request that KeyInput edits while it is active. It carries its own options, taken from
+// the session's settings when it is made, so a prompt shown while it waits (which makes a request
+// of its own and may change the settings) leaves it exactly as it was.
+struct InputRequest {
   std::string buffer;
   // Characters still allowed; the request is active while it is not 0.
   int maximum = 0;
   int count = 0;
-  // "" (normal), "Masked" or "NumOnly".
-  std::string mode;
-  // Echoed for each key in "Masked" mode; empty means no echo. Start-up sets it from CONFIG.VX.
-  std::string echo_character;
+  InputMode mode = InputMode::kNormal;
+  // Echoed for each key in masked mode; empty means no echo.
+  std::string echo;
   // The request ends as soon as the buffer is full, without Enter.
   bool auto_accept = false;
-  // The first character and every character after a blank are upper-cased (the name prompt's
-  // "name mode", and the hot-key prompts).
+  // The first character and every character after a blank are upper-cased.
   bool capitalise = false;
   // Line-editor mode: a full line ends the request and carries its last partial word over.
   bool word_wrap = false;
+  // How the request ended: by Enter, or (auto-accept, word wrap) by filling up.
+  bool ended_by_enter = false;
+};
+
+struct InputState {
+  InputRequest request;
+
+  // The session's settings from which the next request takes its options.
+  // Echoed for each key in masked mode; empty means no echo. Start-up sets it from CONFIG.VX.
+  std::string echo_character;
+  // The menu loop sets it before the key that selects an entry and leaves it set while the
+  // entry's function runs: one-key inputs then end at the first key, without Enter.
+  bool auto_accept = false;
+  // The name prompt's "name mode", and the hot-key prompts.
+  bool capitalise = false;
+  // The line editor's wrapping input.
+  bool word_wrap = false;
+  // The partial word carried by word wrap to the next line.
   std::string carried_text;
+
+  // Live counters, not part of any request.
   char last_key = 0;
   // Seconds since the last key of the caller or the sysop; the session's one-second clock counts
   // it up and every key received or typed sets it back to 0.
   int idle_seconds = 0;
   // The next hot-key prompt is preceded by its hint. Set for the first prompt of a call.
   bool hint = true;
-  // How the last request ended: by Enter, or (auto-accept, word wrap) by filling up.
-  bool ended_by_enter = false;
 };
 
 }  // namespace vx::terminal

@@ -13,10 +13,10 @@ namespace {
 using InputTest = TerminalTest;
 
 TEST_F(InputTest, BackspaceOnAnEmptyFieldDoesNothing) {
-  terminal.input().maximum = 5;
+  terminal.input().request.maximum = 5;
   EXPECT_EQ(terminal.KeyInput(8), 0);
   EXPECT_EQ(line.sent(), "");
-  terminal.input().maximum = 0;
+  terminal.input().request.maximum = 0;
 
   Type("\bab\b\bc\r");
   EXPECT_EQ(terminal.InputLine(10), "c");
@@ -223,7 +223,7 @@ TEST_F(InputTest, TheSessionCanEndTheCallInsideAWait) {
   } catch (const platform::ProcessExit& exit) {
     EXPECT_EQ(exit.code, 7);
   }
-  EXPECT_EQ(terminal.input().maximum, 0);
+  EXPECT_EQ(terminal.input().request.maximum, 0);
   EXPECT_EQ(terminal.input().echo_character, "#");
 }
 
@@ -247,7 +247,7 @@ TEST_F(InputTest, KeysReachTheLineEvenWhenNoRequestIsActive) {
   EXPECT_EQ(terminal.KeyInput('a'), 'a');
   EXPECT_EQ(terminal.input().last_key, 'a');
   EXPECT_EQ(terminal.input().idle_seconds, 0);
-  EXPECT_EQ(terminal.input().buffer, "");
+  EXPECT_EQ(terminal.input().request.buffer, "");
   terminal.input().idle_seconds = 5;
   Type("w");
   EXPECT_EQ(terminal.input().idle_seconds, 0);

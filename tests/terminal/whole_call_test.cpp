@@ -31,8 +31,9 @@ namespace {
 // The caller: a socket, an 80 x 25 emulator screen, and answers typed when texts appear.
 class Caller {
  public:
-  Caller(platform::EventLoop& loop, int fd)
-      : fd_(fd), vt_(vterm_new(25, 80)), watcher_(loop, fd, POLLIN, [this](short) { Read(); }) {
+  Caller(platform::EventLoop& loop, int fd, int rows = 25)
+      : fd_(fd), rows_(rows), vt_(vterm_new(rows, 80)),
+        watcher_(loop, fd, POLLIN, [this](short) { Read(); }) {
     vterm_set_utf8(vt_, 0);
     screen_ = vterm_obtain_screen(vt_);
     vterm_screen_reset(screen_, 1);
@@ -66,7 +67,7 @@ class Caller {
   }
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
-    for (int r = 1; r <= 25; ++r) rows.push_back(Row(r));
+    for (int r = 1; r <= rows_; ++r) rows.push_back(Row(r));
     return rows;
   }
   VTermScreenCell Cell(int row, int column) const {
@@ -96,7 +97,7 @@ class Caller {
     vterm_input_write(vt_, buffer, static_cast<size_t>(n));
     for (size_t i = 0; i < triggers_.size(); ++i) {
       bool shown = false;
-      for (int r = 1; r <= 25 && !shown; ++r)
+      for (int r = 1; r <= rows_ && !shown; ++r)
         shown = Row(r).find(triggers_[i].text) != std::string::npos;
       if (!shown) continue;
       Trigger trigger = std::move(triggers_[i]);
@@ -107,6 +108,7 @@ class Caller {
   }
 
   int fd_;
+  int rows_;
   VTerm* vt_;
   VTermScreen* screen_ = nullptr;
   platform::FdWatcher watcher_;
@@ -133,6 +135,7 @@ class WholeCallTest : public ::testing::Test {
     line = std::make_unique<comm::RawSocketLine>(loop, node_fd);
     std::string error;
     EXPECT_TRUE(line->OpenPort(error)) << error;
+    caller_fd_ = caller_fd;
     caller = std::make_unique<Caller>(loop, caller_fd);
 
     dir = TestDirectory();
@@ -149,6 +152,15 @@ class WholeCallTest : public ::testing::Test {
   ~WholeCallTest() override {
     terminal.reset();
     caller.reset();
+  }
+
+  // The caller's terminal has `rows` rows (and the caller says so in the screen length).
+  void CallerWithRows(int rows) {
+    const int fd = ::dup(caller_fd_);
+    caller.reset();
+    caller = std::make_unique<Caller>(loop, fd, rows);
+    caller_fd_ = fd;
+    user.screen_length = static_cast<uint16_t>(rows);
   }
 
   // Lets the caller's side take in everything sent so far.
@@ -184,6 +196,7 @@ class WholeCallTest : public ::testing::Test {
   core::UserRecord user;
   ColourSets colour_sets{};
   std::unique_ptr<comm::RawSocketLine> line;
+  int caller_fd_ = -1;
   std::unique_ptr<Caller> caller;
   std::unique_ptr<Terminal> terminal;
 };
@@ -310,6 +323,69 @@ TEST_F(WholeCallTest, AnInputLineOverTheLine) {
   Settle();
   EXPECT_EQ(caller->Row(1), "Name: Jaohn Doe");
   ExpectScreensAgree();
+}
+
+TEST_F(WholeCallTest, ALongScreenPausesAfterItsLengthLessOne) {
+  CallerWithRows(50);
+  std::vector<std::string> at_prompt;
+  caller->When("More?", [&] {
+    at_prompt = caller->Rows();
+    caller->Type("Y");
+  });
+  terminal->Display(Lines("line", 1, 70));
+  ASSERT_EQ(at_prompt.size(), 50u);
+  // 49 lines went out before the pause; the prompt's own line end scrolled the first one off.
+  EXPECT_EQ(at_prompt[0], "line 2");
+  EXPECT_EQ(at_prompt[47], "line 49");
+  EXPECT_EQ(at_prompt[48], "");
+  EXPECT_EQ(at_prompt[49], "More? (Yes, No, Continuous)");
+  Settle();
+  EXPECT_EQ(caller->Row(49), "line 70");
+  EXPECT_EQ(Count(caller->received(), "More?"), 1u);
+  for (int r = 1; r <= 50; ++r) {
+    EXPECT_EQ(caller->Row(r), line->terminal().RowText(r)) << "row " << r;
+  }
+}
+
+TEST_F(WholeCallTest, APromptInTheMiddleOfANameInputLeavesTheNameAsTyped) {
+  language.Set(0, "Y Yes!", 0);
+  language.Set(1, "N No!", 0);
+  language.Set(300, "Still there Y", 0x0F);
+  // A timer's question comes while the caller is half-way through the name.
+  platform::Timer question(loop, std::chrono::milliseconds(1000), [&] {
+    question.SetEnabled(false);
+    terminal->Display("\r\n");
+    terminal->AskPromptLn(300);
+  });
+  caller->WhenType("Name:", "jo");
+  caller->When("Jo", [&] { question.SetEnabled(true); });
+  caller->WhenType("Still there", "y");
+  caller->WhenType("Yes", "hn doe\r");
+  terminal->Display("Name: ");
+  terminal->SetNameMode(true);
+  EXPECT_EQ(terminal->InputLine(20), "John Doe");
+  EXPECT_TRUE(terminal->input().capitalise) << "the name mode is the name input's, not the question's";
+  EXPECT_FALSE(terminal->input().auto_accept);
+  ExpectScreensAgree();
+}
+
+TEST_F(WholeCallTest, AHotKeyDoesNotMakeTheNextLineEndWithoutEnter) {
+  bool enter_sent = false;
+  platform::Timer later(loop, std::chrono::milliseconds(5000), [&] {
+    later.SetEnabled(false);
+    enter_sent = true;
+    caller->Type("\r");
+  });
+  caller->WhenType("Choose", "x");
+  caller->When("Code:", [&] {
+    caller->Type("abc");
+    later.SetEnabled(true);
+  });
+  terminal->Display("Choose: ");
+  EXPECT_EQ(terminal->GetHotKey("XYZ"), 'X');
+  terminal->Display("Code: ");
+  EXPECT_EQ(terminal->InputLine(3), "abc");
+  EXPECT_TRUE(enter_sent) << "the line ended before its Enter";
 }
 
 }  // namespace
