@@ -181,6 +181,7 @@ void CursesConsole::OnKeyboard(short revents) {
   if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
     // The sysop's terminal is gone (its hang-up signal ends the call). Stop listening to it.
     keyboard_->SetEvents(0);
+    keyboard_gone_ = true;
     const int quiet = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (quiet >= 0) {
       ::dup2(quiet, STDIN_FILENO);
@@ -267,20 +268,39 @@ int CursesConsole::MessageBox(std::string_view text, std::string_view title, int
             buttons.c_str());
   wrefresh(box_window);
 
-  // The box is modal: the sysop answers before anything else happens.
+  // The box is modal for the sysop, not for the node: its keys are read inside the event loop, so
+  // signals, the line and the clocks keep working while it waits (a SIGTERM ends the node with
+  // the box open). The node window's own keyboard watcher rests meanwhile, as it may be the one
+  // whose key opened the box.
+  const int safe_answer = yes_no ? platform::box::kNo : platform::box::kOk;
   int answer = 0;
-  while (answer == 0) {
-    const int key = wgetch(box_window);
-    if (yes_no) {
-      if (key == 'y' || key == 'Y') answer = platform::box::kYes;
-      if (key == 'n' || key == 'N' || key == 27) answer = platform::box::kNo;
-    } else if (key == '\n' || key == '\r' || key == KEY_ENTER || key == ' ' || key == 27) {
-      answer = platform::box::kOk;
+  struct Cleanup {
+    WINDOW* window;
+    platform::FdWatcher* keyboard;
+    short events;
+    ~Cleanup() {
+      delwin(window);
+      if (keyboard) keyboard->SetEvents(events);
     }
-    // No keyboard any more: the safe answer.
-    if (key == ERR) answer = yes_no ? platform::box::kNo : platform::box::kOk;
-  }
-  delwin(box_window);
+  } cleanup{box_window, keyboard_.get(), keyboard_gone_ ? short{0} : short{POLLIN}};
+  if (keyboard_) keyboard_->SetEvents(0);
+  nodelay(box_window, TRUE);
+  platform::FdWatcher box_keys(loop_, STDIN_FILENO, POLLIN, [&](short revents) {
+    if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      answer = safe_answer;  // no keyboard any more
+      return;
+    }
+    for (int key = wgetch(box_window); key != ERR && answer == 0; key = wgetch(box_window)) {
+      if (yes_no) {
+        if (key == 'y' || key == 'Y') answer = platform::box::kYes;
+        if (key == 'n' || key == 'N' || key == 27) answer = platform::box::kNo;
+      } else if (key == '\n' || key == '\r' || key == KEY_ENTER || key == ' ' || key == 27) {
+        answer = platform::box::kOk;
+      }
+    }
+  });
+  if (keyboard_gone_) answer = safe_answer;
+  loop_.WaitUntil([&] { return answer != 0; });
   touchwin(stdscr);
   Redraw();
   return answer;

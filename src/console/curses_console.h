@@ -86,6 +86,7 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   std::function<void(int)> on_key_;
   std::function<void(int)> on_command_key_;
   std::unique_ptr<platform::FdWatcher> keyboard_;
+  bool keyboard_gone_ = false;
   platform::Timer redraw_timer_;
 };
 

@@ -5,6 +5,7 @@
 // The session runs in this same test program (the disabled test below, started by the others in
 // a tmux pane): the node's start-up on a demo system, then a wait for one key.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -187,6 +188,33 @@ TEST_F(NodeWindowTest, DrawsBoxCharactersOfTheLogo) {
   Shell("tmux -L " + socket_ + " send-keys -t 0 x");
   ASSERT_TRUE(WaitFor("EXITED 0")) << Capture(false);
   EXPECT_TRUE(WaitFor("RESTORED")) << Capture(false);
+}
+
+TEST_F(NodeWindowTest, SigtermEndsANodeWaitingAtTheStaleSemaphoreQuestion) {
+  // A semaphore left behind by a crash: present, and nobody holds its lock.
+  std::ofstream(fs::path(system_) / "VxBusy.1").close();
+  const std::string vxnode = (fs::path(VX_BINARY_DIR) / "src" / "vxnode").string();
+  ASSERT_TRUE(fs::exists(vxnode));
+  const std::string pid_file = scratch_ + "/pid";
+  const std::string script = scratch_ + "/run.sh";
+  std::ofstream(script) << "cd " << system_ << "\nbefore=$(stty -g)\n"
+                        << "sh -c 'echo $$ > " << pid_file << "; exec env VX=" << system_
+                        << " TERM=tmux-256color LANG=C.UTF-8 LC_ALL=C.UTF-8 " << vxnode
+                        << " -N1 -L'\necho EXITED $?\n"
+                        << "[ \"$(stty -g)\" = \"$before\" ] && echo RESTORED\nsleep 60\n";
+  Shell("tmux -L " + socket_ + " -f /dev/null new-session -d -x 120 -y 30 'sh " + script + "'");
+  ASSERT_TRUE(WaitFor("already in use by another session")) << Capture(false);
+  std::ifstream in(pid_file);
+  int pid = 0;
+  in >> pid;
+  ASSERT_GT(pid, 0);
+  const auto sent = std::chrono::steady_clock::now();
+  ::kill(pid, SIGTERM);
+  ASSERT_TRUE(WaitFor("EXITED")) << Capture(false);
+  EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(1));
+  EXPECT_TRUE(WaitFor("RESTORED")) << Capture(false);
+  // The question was not answered: the stale semaphore is still there for the next start.
+  EXPECT_TRUE(fs::exists(fs::path(system_) / "VxBusy.1"));
 }
 
 }  // namespace
