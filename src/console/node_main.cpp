@@ -45,7 +45,7 @@ int NodeMain(int argc, char** argv) {
     session.window = curses.get();
     curses->SetKeyHandler([&session](int code) { session.terminal.LocalKey(code); });
     curses->SetStatusBarSource([&session]() -> std::string {
-      if (session.local_mode) return "Local logon";
+      if (session.node.local_mode) return "Local logon";
       return "Device: COM" + std::to_string(session.comm.port_number()) + " - " + session.comm.settings();
     });
   }
@@ -63,13 +63,13 @@ int NodeMain(int argc, char** argv) {
   } catch (const std::exception& e) {
     log.WriteLog(std::string("\aInternal error: ") + e.what());
     platform::WriteStandardError(std::string("vxnode: internal error: ") + e.what());
-    if (!session.terminating) {
-      session.terminating = true;
+    if (!session.call.terminating) {
+      session.call.terminating = true;
       session::TerminateCall(session);
     }
     return 1;
   }
-  return session.exit_code;
+  return session.call.exit_code;
 }
 
 }  // namespace vx::console

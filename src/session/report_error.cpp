@@ -8,7 +8,7 @@ namespace vx::session {
 void DisplayText(NodeSession& session, std::string_view text) { session.terminal.Display(text); }
 
 int ReportError(NodeSession& session, std::string_view message, int style, std::string_view title) {
-  if (session.local_mode) return session.console.MessageBox(message, title, style);
+  if (session.node.local_mode) return session.console.MessageBox(message, title, style);
   DisplayText(session, "\r\n");
   DisplayText(session, "ERROR! Check LOG file");
   session.log.Alarm(message);

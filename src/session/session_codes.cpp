@@ -5,10 +5,10 @@
 
 namespace vx::session {
 
-long SessionCodeValues::NodeNumber() const { return session_.node_number; }
-long SessionCodeValues::ConnectSpeed() const { return session_.connect_speed; }
-long SessionCodeValues::MinutesOnline() const { return session_.session_minutes; }
-long SessionCodeValues::MinutesLeft() const { return session_.time_left; }
+long SessionCodeValues::NodeNumber() const { return session_.node.number; }
+long SessionCodeValues::ConnectSpeed() const { return session_.node.connect_speed; }
+long SessionCodeValues::MinutesOnline() const { return session_.clock.session_minutes; }
+long SessionCodeValues::MinutesLeft() const { return session_.clock.time_left; }
 long SessionCodeValues::TotalCalls() const { return session_.system_info.total_calls; }
 std::string SessionCodeValues::LastCallerName() const { return session_.system_info.last_caller_name; }
 std::string SessionCodeValues::LastCallerHandle() const {

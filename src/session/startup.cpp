@@ -44,7 +44,7 @@ std::string StartupDirectory() { return core::CompleteDirectory(platform::Curren
 
 void ApplyStartupDirectory(NodeSession& session, const std::string& value) {
   if (value.empty()) {
-    session.startup_path = StartupDirectory();
+    session.node.startup_path = StartupDirectory();
     return;
   }
   // The command line was upper-cased; the directory is found case-insensitively.
@@ -55,19 +55,19 @@ void ApplyStartupDirectory(NodeSession& session, const std::string& value) {
                                "Error!", kOkOnly + kCritical);
     ExitWithErrorlevel(session, kExitStartupFailed);
   }
-  session.startup_path = StartupDirectory();
+  session.node.startup_path = StartupDirectory();
 }
 
 void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
   if (cl.com_port > -1) {
-    session.com_port = static_cast<int>(std::min<long long>(cl.com_port, 255));
-    session.com_port_forced = true;
-    session.comm.SetPortNumber(session.com_port);
+    session.node.com_port = static_cast<int>(std::min<long long>(cl.com_port, 255));
+    session.node.com_port_forced = true;
+    session.comm.SetPortNumber(session.node.com_port);
   }
-  session.exit_code = (cl.exit_code > 0 && cl.exit_code < 256) ? static_cast<int>(cl.exit_code) : 0;
+  session.call.exit_code = (cl.exit_code > 0 && cl.exit_code < 256) ? static_cast<int>(cl.exit_code) : 0;
   if (cl.local) {
-    session.local_mode = true;
-    session.connect_speed = 0;
+    session.node.local_mode = true;
+    session.node.connect_speed = 0;
     session.comm.SetPortNumber(1);
     session.comm.SetSettings("115200,N,8,1");
     if (!session.console.interactive()) {
@@ -79,9 +79,9 @@ void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
     }
   }
   if (cl.baud > -1 && !cl.local) {
-    session.connected_start = true;
-    session.connect_speed = NormaliseSpeed(cl.baud);
-    std::string settings = std::to_string(session.connect_speed) + ",N,8,1";
+    session.node.connected_start = true;
+    session.node.connect_speed = NormaliseSpeed(cl.baud);
+    std::string settings = std::to_string(session.node.connect_speed) + ",N,8,1";
     session.comm.SetSettings(settings);
     session.log.Debug("Trying to set modem settings: " + settings);
   }
@@ -89,7 +89,7 @@ void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
 
 // Another running node holds this node number: end at once, leaving its semaphore alone.
 [[noreturn]] void EndBecauseNodeInUse(NodeSession& session) {
-  session.console.MessageBox("Node " + std::to_string(session.node_number) +
+  session.console.MessageBox("Node " + std::to_string(session.node.number) +
                                  " is already in use by a running node.",
                              "ngFarlink32", kOkOnly + kExclamation);
   platform::EndProcess(0);
@@ -101,7 +101,7 @@ void CheckSemaphore(NodeSession& session) {
   if (!semaphore.Exists()) return;
   if (semaphore.HeldByRunningNode()) EndBecauseNodeInUse(session);
   if (session.console.interactive()) {
-    std::string node = " " + std::to_string(session.node_number);  // Str() gives a leading blank
+    std::string node = " " + std::to_string(session.node.number);  // Str() gives a leading blank
     int answer = session.console.MessageBox(
         "It was found that Node" + node + " is already in use by another session." + kCr + kCr +
             "It is possible that this information is incorrect due to an abnormal" + kCr +
@@ -121,7 +121,7 @@ void CheckSemaphore(NodeSession& session) {
 bool ReadModemPort(NodeSession& session) {
   session.log.Debug("Try to import MODEM.VX data");
   std::optional<core::RecordFile> file;
-  for (const std::string& dir : {session.startup_path, session.config.system_path}) {
+  for (const std::string& dir : {session.node.startup_path, session.config.system_path}) {
     file = core::RecordFile::Open(platform::HostPath(dir + "MODEM.VX", session.env),
                                   core::RecordFile::Mode::kRead);
     if (file) break;
@@ -137,9 +137,9 @@ bool ReadModemPort(NodeSession& session) {
   }
   session.log.Debug("Get MODEM.VX info");
   int port = file->ReadByte();
-  if (session.com_port <= 0) {
+  if (session.node.com_port <= 0) {
     session.log.Debug("No forced comport, using MODEM.VX");
-    session.com_port = port;
+    session.node.com_port = port;
     session.comm.SetPortNumber(port);
   }
   return true;
@@ -147,14 +147,14 @@ bool ReadModemPort(NodeSession& session) {
 
 void StartConnectedCall(NodeSession& session) {
   session.log.Debug("Front-End mode");
-  if (!session.com_port_forced && !ReadModemPort(session)) {
+  if (!session.node.com_port_forced && !ReadModemPort(session)) {
     ExitWithErrorlevel(session, kExitStartupFailed);
   }
-  session.log.Debug("Open port " + std::to_string(session.com_port) + " and start BBS");
+  session.log.Debug("Open port " + std::to_string(session.node.com_port) + " and start BBS");
   if (session.comm.port_open()) return;
   std::string error;
   if (!session.comm.OpenPort(error)) {
-    ReportError(session, error + " : Unable to open port! (Port: " + std::to_string(session.com_port) + ")",
+    ReportError(session, error + " : Unable to open port! (Port: " + std::to_string(session.node.com_port) + ")",
                 kOkOnly + kCritical, "Error!");
     ExitWithErrorlevel(session, kExitStartupFailed);
   }
@@ -164,7 +164,7 @@ void WriteLogHeader(NodeSession& session) {
   if (session.log.FileExists()) session.log.WriteLog(std::string(1, kEsc));
   session.log.WriteLog(std::string(1, kEsc) + "----------  " + LongDate(session.loop.clock().LocalTime()) +
                        ", ngVX32 " + core::kVersionText + " build " + core::kBuildNumber +
-                       ", Line #" + std::to_string(session.node_number));
+                       ", Line #" + std::to_string(session.node.number));
 }
 
 }  // namespace
@@ -178,7 +178,7 @@ std::string LongDate(const std::tm& t) {
 void RunStartup(NodeSession& session, std::string_view command_line) {
   // Every input wait checks the line: a remote caller whose carrier is gone ends the call at once.
   session.terminal.SetPollHook([&session] {
-    if (session.local_mode || session.terminating || !session.comm.port_open()) return;
+    if (session.node.local_mode || session.call.terminating || !session.comm.port_open()) return;
     if (!session.comm.CarrierDetect()) {
       session.log.Debug("Carrier Detect line is LOW (no carrier)");
       EndNodeProgram(session);
@@ -203,25 +203,25 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   // 4. Node number, log and debug mode. A node number outside 1..255 would put the node's status
   // records at a wrong offset, so it is refused before anything is written.
   CommandLine cl = ParseCommandLine(command_line);
-  session.command_line = cl.text;
-  session.node_number = cl.node == -1 ? 1 : static_cast<int>(std::clamp<long long>(cl.node, -1, 100000));
+  session.node.command_line = cl.text;
+  session.node.number = cl.node == -1 ? 1 : static_cast<int>(std::clamp<long long>(cl.node, -1, 100000));
   if (cl.node != -1 && (cl.node < 1 || cl.node > 255)) {
     FailEarly(session,
               "Node number (" + core::NumToText(cl.node) + ") out of range!" + kCr +
                   "Give the node number directly after -N, from 1 to 255 (for example -N2).",
               "Error!", kExitBadNodeNumber);
   }
-  const std::string node = std::to_string(session.node_number);
+  const std::string node = std::to_string(session.node.number);
   if (session.config.log_file_setting.empty()) {
     // No log file configured: one per node in the system directory rather than none at all.
-    session.log_file_name = session.config.system_path + "NODE" + node + ".LOG";
+    session.node.log_file_name = session.config.system_path + "NODE" + node + ".LOG";
   } else {
-    session.log_file_name = core::ReplaceAll(session.config.log_file_name, "*N", node);
+    session.node.log_file_name = core::ReplaceAll(session.config.log_file_name, "*N", node);
   }
-  session.log.SetFileName(session.log_file_name);
+  session.log.SetFileName(session.node.log_file_name);
   if (!load.warning.empty()) session.log.Alarm(load.warning);
   if (cl.debug) {
-    session.debug_mode = true;
+    session.node.debug_mode = true;
     session.log.SetDebug(true);
     session.log.WriteLog("");
     session.log.WriteLog("===== DEBUG MODE =====");
@@ -230,7 +230,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   if (cl.handle > 0) session.comm.SetHandle(static_cast<int>(std::min<long long>(cl.handle, 65535)));
   std::string semaphore_dir =
       session.config.semaphore_setting.empty() ? session.config.system_path : session.config.semaphore_path;
-  session.semaphore = std::make_unique<NodeSemaphore>("VxBusy", session.node_number, semaphore_dir,
+  session.semaphore = std::make_unique<NodeSemaphore>("VxBusy", session.node.number, semaphore_dir,
                                                       session.config.system_path, session.env);
 
   // 5, 6. Start-up directory and the line.
@@ -239,11 +239,11 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
 
   // 7. Errorlevels of a front-end program.
   session.log.Debug("Read Errorlevel Info");
-  session.exit_errorlevels = core::ReadExitErrorlevelTable(config);
+  session.node.exit_errorlevels = core::ReadExitErrorlevelTable(config);
 
   // 8, 9. Languages.
   session.log.Debug("Update Screen Info");
-  session.user.language = 1;
+  session.caller.user.language = 1;
   session.log.Debug("Check Existence Language Defenitions");
   if (!core::FileExists(platform::HostPath(session.config.system_path + "language.vx", session.env)) ||
       !ReadLanguageList(session)) {
@@ -256,7 +256,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   }
   session.log.Debug("Loading language.vx");
   session.log.Debug("Loading default language");
-  const core::LanguageRecord* language = session.languages.Find(session.user.language);
+  const core::LanguageRecord* language = session.languages.Find(session.caller.user.language);
   if (!language || !LoadLanguageFile(session, language->definition_file)) {
     ReportError(session, "Unable to load default language file!, Check the path to the VXL file",
                 kOkOnly + kCritical, "Fatal Error!");
@@ -275,16 +275,16 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
 
   // 13, 14. System information and new-user defaults.
   session.log.Debug("Retrieve SystemInfo");
-  session.system_name = config.SystemName();
-  session.window_title = session.system_name + " Node " + node + " - ngFarlink32 " + core::kVersionText;
-  session.window->SetTitle(session.window_title);
-  session.inactivity_timeout = config.InactivityTimeout();
-  session.user_name.clear();
+  session.node.system_name = config.SystemName();
+  session.node.window_title = session.node.system_name + " Node " + node + " - ngFarlink32 " + core::kVersionText;
+  session.window->SetTitle(session.node.window_title);
+  session.clock.inactivity_timeout = config.InactivityTimeout();
+  session.caller.user.name.clear();
   session.log.Debug("Retrieve Hudson Info");
   session.log.Debug("Retrieve New User Defaults");
   session.new_user_settings = core::ReadNewUserSettings(config);
   if (session.new_user_settings) {
-    session.user.flags = session.new_user_settings->flags;
+    session.caller.user.flags = session.new_user_settings->flags;
   } else {
     ReportError(session, "'" + session.config.system_path + "CONFIG.VX' not found!",
                 kOkOnly + kCritical, "Fatal Error!");
@@ -296,20 +296,20 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
 
   // 16. How the call begins.
   session.log.Debug("Start up Call-Waiting procedure");
-  if (!session.local_mode && session.connected_start) {
+  if (!session.node.local_mode && session.node.connected_start) {
     StartConnectedCall(session);
-  } else if (!session.local_mode) {
+  } else if (!session.node.local_mode) {
     // Waiting for a call (modem or front-end program) comes with the modem support.
-    session.front_end_command = cl.has_front_end ? cl.front_end : std::string();
+    session.node.front_end_command = cl.has_front_end ? cl.front_end : std::string();
     session.log.WriteLog("Waiting for calls is not available in this build; no caller");
-    session.front_end_command.clear();
+    session.node.front_end_command.clear();
   }
 
   // 17. A port rate passed instead of a line rate.
-  if (session.connect_speed > 64000) session.connect_speed /= 4;
+  if (session.node.connect_speed > 64000) session.node.connect_speed /= 4;
   session.log.Debug("Line: port " + std::to_string(session.comm.port_number()) + ", settings " +
                     session.comm.settings() + ", handle " + std::to_string(session.comm.handle()) +
-                    ", speed " + std::to_string(session.connect_speed));
+                    ", speed " + std::to_string(session.node.connect_speed));
 
   // 18. The node is busy from here on.
   session.window->RefreshStatusPanel();
@@ -321,7 +321,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
 
   // 19, 20. Opening screens and the logon allowance.
   ShowOpeningScreens(session);
-  session.time_left = config.LogonMinutes();
+  session.clock.time_left = config.LogonMinutes();
   session.window->RefreshStatusPanel();
 }
 
@@ -329,7 +329,7 @@ void RunNode(NodeSession& session, std::string_view command_line) {
   RunStartup(session, command_line);
   // The logon follows here once it exists; until then the call ends after the opening screens,
   // in a local session once the sysop has seen them and pressed a key.
-  if (session.local_mode) {
+  if (session.node.local_mode) {
     session.terminal.input().auto_accept = true;  // one key, as at the menus
     session.terminal.PressEnter();
   }

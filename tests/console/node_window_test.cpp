@@ -61,7 +61,7 @@ TEST(NodeWindowSession, DISABLED_LocalSession) {
   session.window = &console;
   console.SetKeyHandler([&session](int code) { session.terminal.LocalKey(code); });
   console.SetStatusBarSource(
-      [&session] { return std::string(session.local_mode ? "Local logon" : "?"); });
+      [&session] { return std::string(session.node.local_mode ? "Local logon" : "?"); });
   try {
     session::RunStartup(session, "-N1 -L");
     session.terminal.input().auto_accept = true;

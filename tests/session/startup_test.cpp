@@ -108,10 +108,10 @@ TEST_F(StartupTest, DebugStartWritesTheStagesAndTheHeaderAndReleasesTheNode) {
             "> 12:05:09  Waiting for calls is not available in this build; no caller\r\n"
             "> 12:05:09  Line: port 0, settings 115200,N,8,1, handle 0, speed 0\r\n"
             "> 12:05:09  User off-line\r\n");
-  EXPECT_EQ(session->window_title, "Test BBS Node 3 - ngFarlink32 0.982 beta2 (Public)");
+  EXPECT_EQ(session->node.window_title, "Test BBS Node 3 - ngFarlink32 0.982 beta2 (Public)");
   EXPECT_EQ(session->language.Text(1), "Hi");
-  EXPECT_EQ(session->time_left, 10);
-  EXPECT_EQ(session->inactivity_timeout, 20);
+  EXPECT_EQ(session->clock.time_left, 10);
+  EXPECT_EQ(session->clock.inactivity_timeout, 20);
   EXPECT_TRUE(console.boxes.empty());
 }
 
@@ -145,7 +145,7 @@ TEST_F(StartupTest, DisplayCodesShowTheSessionsValues) {
 TEST_F(StartupTest, LostCarrierEndsTheCallFromAnInputWait) {
   OpenLine line;
   window.on_refresh = [&] {
-    if (session->time_left == 0) return;  // only once start-up is through
+    if (session->clock.time_left == 0) return;  // only once start-up is through
     line.open = true;
     platform::Timer hang_up(loop, std::chrono::milliseconds(3000), [&] { line.carrier = false; });
     hang_up.SetEnabled(true);
@@ -205,7 +205,7 @@ TEST_F(StartupTest, MissingStartupDirectoryEndsTheStartWithoutASemaphore) {
 TEST_F(StartupTest, StartupDirectoryIsFoundWhateverItsCase) {
   test::WriteFile(system.dir / "Node4/x", std::string("x"));
   EXPECT_EQ(Run("-n4 -d" + system.dir.path() + "/node4"), 0);
-  EXPECT_EQ(session->startup_path, system.dir.path() + "/Node4/");
+  EXPECT_EQ(session->node.startup_path, system.dir.path() + "/Node4/");
 }
 
 TEST_F(StartupTest, MissingLanguageFilesEndTheStart) {
@@ -279,9 +279,9 @@ TEST_F(StartupTest, LocalModeWinsOverAConnectedSpeedAndNeedsATerminal) {
   sysop.SetEnabled(true);
   EXPECT_EQ(Run("-B19200 -L"), 0);
   EXPECT_TRUE(pressed);
-  EXPECT_TRUE(session->local_mode);
-  EXPECT_FALSE(session->connected_start);
-  EXPECT_EQ(session->connect_speed, 0);
+  EXPECT_TRUE(session->node.local_mode);
+  EXPECT_FALSE(session->node.connected_start);
+  EXPECT_EQ(session->node.connect_speed, 0);
   EXPECT_EQ(local.settings(), "115200,N,8,1");
   EXPECT_EQ(local.port_number(), 1);
 }
@@ -290,13 +290,13 @@ TEST_F(StartupTest, ConnectedStartNormalisesTheSpeed) {
   OpenLine line;
   EXPECT_EQ(Run("-B14400 -C2", &line), 0);
   EXPECT_EQ(line.settings(), "19200,N,8,1");
-  EXPECT_EQ(session->connect_speed, 19200);
+  EXPECT_EQ(session->node.connect_speed, 19200);
   EXPECT_EQ(line.port_number(), 2);
 
   OpenLine fast;
   EXPECT_EQ(Run("-B115200 -C1 -H5", &fast), 0);
   EXPECT_EQ(fast.settings(), "115200,N,8,1");
-  EXPECT_EQ(session->connect_speed, 28800);  // a port rate, not a line rate
+  EXPECT_EQ(session->node.connect_speed, 28800);  // a port rate, not a line rate
   EXPECT_EQ(fast.handle(), 5);
 }
 
@@ -311,7 +311,7 @@ TEST_F(StartupTest, ConnectedStartWithoutModemSettingsOrPortEnds) {
   modem[0] = 4;
   test::WriteFile(system.dir / "MODEM.VX", modem);
   EXPECT_EQ(Run("-B2400"), kExitStartupFailed);  // the local control opens no port
-  EXPECT_EQ(session->com_port, 4);
+  EXPECT_EQ(session->node.com_port, 4);
   EXPECT_NE(Log(1).find("! 12:05:09  a local session has no port : Unable to open port! (Port: 4)"),
             std::string::npos);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.1"));

@@ -1,0 +1,59 @@
+// The caller's account for the call: the user record held in memory, where it lives in USERS.BBS,
+// and how it goes back there. Only what this call changed is written back (see core::UserBase),
+// and only for a caller who logged on or registered.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/user_base.h"
+#include "core/user_record.h"
+
+namespace vx::session {
+
+class CallerAccount {
+ public:
+  // The record as the call sees and changes it.
+  core::UserRecord user;
+
+  // A caller was found (or registered) in record `r` (1-based), read as `as_read`.
+  void Load(uint64_t r, const core::UserRecord& as_read) {
+    record_ = r;
+    as_read_ = as_read;
+    user = as_read;
+    new_user_ = false;
+  }
+  // A new caller whose record is appended when the call ends.
+  void Register() {
+    record_ = 0;
+    new_user_ = true;
+  }
+  void Forget() {
+    record_ = 0;
+    new_user_ = false;
+  }
+
+  // 1-based record number in USERS.BBS; 0 = none (or not yet appended).
+  uint64_t record() const { return record_; }
+  // UserRecordPos: the record's 1-based byte position in USERS.BBS, 0 when there is none.
+  uint64_t record_position() const { return record_ == 0 ? 0 : (record_ - 1) * core::kUserRecordSize + 1; }
+  bool is_new_user() const { return new_user_; }
+  bool has_record() const { return record_ > 0 || new_user_; }
+  const core::UserRecord& as_read() const { return as_read_; }
+
+  // Writes the record back (a new user is appended, with the index entry) and its index entry.
+  core::WriteResult WriteBack(const core::UserBase& base);
+
+  // Session state of the logon.
+  bool user_on_line = false;
+  bool password_ok = false;
+  std::string logon_time;  // "hh:mm"
+  std::string logon_date;  // "MM-DD-YY"
+
+ private:
+  uint64_t record_ = 0;
+  bool new_user_ = false;
+  core::UserRecord as_read_;
+};
+
+}  // namespace vx::session
