@@ -1,0 +1,114 @@
+// A JAM message base: four files sharing a base path (.JHR headers, .JDX index, .JDT text, .JLR
+// lastread records), shared by the nodes and the mail tossers. Reading, the lastread lookup, reply
+// chains, the received marking, appending a message and setting reply links.
+//
+// Every length and offset read from the base is checked against the files: an index entry of all
+// ones, inside the base header or past the end of .JHR is no message; a header whose signature is
+// wrong is reported and skipped; subfields and texts are cut at the end of their file; a reply
+// chain that loops ends. Message n is found at index record n - base number. Writers coordinate
+// with an open-file-description lock on the whole of .JHR held for a whole append or link update,
+// and write in the order readers that take no lock expect (text, base header, header, index).
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config.h"
+#include "core/record_stream.h"
+#include "core/user_base.h"
+#include "messages/hudson_base.h"
+#include "messages/jam_records.h"
+#include "platform/environment.h"
+
+namespace vx::messages {
+
+inline constexpr uint32_t kJamAttributeRead = 8;
+inline constexpr uint32_t kJamAttributePrivate = 4;
+inline constexpr uint32_t kJamAttributeDeleted = 0x80000000u;
+
+// A message header as read: the fixed part, where it is, and the subfields the node keeps.
+struct JamMessage {
+  uint64_t offset = 0;  // of the header in .JHR
+  JamMessageHeader header;
+  std::string from, to, subject;
+};
+
+struct JamPost {
+  std::string from, to, subject;
+  std::string text;  // lines ended by CR
+  uint32_t attributes = 0;
+  uint32_t reply_to = 0;
+  core::NetAddress address;  // the area's address
+  std::tm now{};             // local date and time of the post
+  std::string version;       // the program's version, for the PID subfield
+};
+
+class JamBase {
+ public:
+  enum class Link { kFirstReply, kNextReply };
+
+  // `base_path` is the area's JAM base path (DOS or host path, without extension).
+  JamBase(std::string base_path, const platform::Environment& env, core::LockWait wait = {});
+
+  // The checksum of a name in JAM's index and lastread records: CRC-32 of the name with the
+  // letters A to Z lower-cased, register starting at all ones, no final inversion.
+  static uint32_t NameCrc(std::string_view name);
+
+  // The base header; nullopt when .JHR is missing, shorter than 1024 bytes or its signature is
+  // wrong (`problem` says which).
+  std::optional<JamBaseHeader> ReadBaseHeader(std::string* problem = nullptr) const;
+  // .JDX whole.
+  std::vector<JamIndexRecord> ReadIndex() const;
+  uint64_t IndexCount() const;
+  // Where the header of message `number` is; nullopt when there is no such message.
+  std::optional<uint64_t> HeaderOffset(uint32_t number) const;
+  // The header at `offset`, with its sender, receiver and subject; nullopt (and `problem`) for a
+  // wrong signature or an offset outside the headers.
+  std::optional<JamMessage> ReadMessage(uint64_t offset, std::string* problem = nullptr) const;
+  std::optional<JamMessage> ReadMessageNumber(uint32_t number, std::string* problem = nullptr) const;
+  // The text of a message, as far as .JDT holds it.
+  std::string ReadText(const JamMessageHeader& header) const;
+
+  // The first lastread record of the user with this name checksum.
+  std::optional<JamLastRead> FindLastRead(uint32_t user_crc) const;
+
+  // The message in the reply chain that starts at `first` whose link points at `target`: `first`
+  // itself when its first reply is `target`, else the message along the next-reply links whose
+  // next reply is `target`; 0 when none.
+  uint32_t FindReplyPredecessor(uint32_t first, uint32_t target) const;
+  // The last message of message `number`'s reply chain (its first reply, then next replies); 0
+  // when it has no reply.
+  uint32_t FindLastReply(uint32_t number) const;
+
+  // The message at `offset` is being shown: times read rises; addressed to the caller (user name
+  // or alias, in upper case) and not yet read, it gets the read attribute and the date received.
+  core::WriteResult MarkReceived(uint64_t offset, std::string_view user_name, std::string_view alias,
+                                 const std::tm& now) const;
+
+  // Appends a message. An empty .JHR gets its base header first; a damaged one refuses the post.
+  PostResult WriteMessage(const JamPost& post) const;
+  // Sets a reply link of message `number` to `value`, after checking that the header is whole
+  // and still that message's.
+  core::WriteResult SetReplyLink(uint32_t number, Link link, uint32_t value) const;
+
+  static std::string StoredText(const std::string& text);
+
+ private:
+  std::string File(const char* extension) const;
+
+ public:
+  // Whether an index record's header offset can name a header in a .JHR of `headers_size` bytes.
+  static bool ValidOffset(uint32_t offset, uint64_t headers_size);
+
+ private:
+
+  std::string base_path_;
+  const platform::Environment& env_;
+  core::LockWait wait_;
+};
+
+}  // namespace vx::messages
