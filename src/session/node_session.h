@@ -19,6 +19,7 @@
 #include "platform/environment.h"
 #include "platform/event_loop.h"
 #include "session/caller_account.h"
+#include "session/current_areas.h"
 #include "session/node_info.h"
 #include "session/node_window.h"
 #include "session/session_clock.h"
@@ -62,6 +63,7 @@ struct NodeSession {
 
   CallerAccount caller;
   SessionClock clock;
+  CurrentAreas areas;
 
   NodeWindow no_window;
 
@@ -71,6 +73,7 @@ struct NodeSession {
   SessionCodeValues code_values{*this};
 
   core::ConfigAccessors Config() const { return core::ConfigAccessors(config.system_path, env); }
+  core::AreaFiles AreaFiles() const { return core::AreaFiles(config.system_path, env); }
   // The user base, whose lock waits run the event loop.
   core::UserBase Users() const;
   // A lock wait of this node: it runs the event loop, so signals, the line and the clocks keep

@@ -16,3 +16,16 @@ std::string SessionCodeValues::LastCallerHandle() const {
 }
 
 }  // namespace vx::session
+
+namespace vx::session {
+
+std::string SessionCodeValues::MessageAreaName() const { return session_.areas.message.record.name; }
+std::string SessionCodeValues::FileAreaName() const { return session_.areas.file.record.name; }
+std::string SessionCodeValues::MessageGroupName() const {
+  return session_.AreaFiles().MessageGroupName(session_.caller.user.msg_group);
+}
+std::string SessionCodeValues::FileGroupName() const {
+  return session_.AreaFiles().FileGroupName(session_.caller.user.file_group);
+}
+
+}  // namespace vx::session

@@ -22,6 +22,10 @@ class SessionCodeValues final : public terminal::CodeValues {
   long TotalCalls() const override;
   std::string LastCallerName() const override;
   std::string LastCallerHandle() const override;
+  std::string MessageAreaName() const override;
+  std::string FileAreaName() const override;
+  std::string MessageGroupName() const override;
+  std::string FileGroupName() const override;
 
  private:
   const NodeSession& session_;
