@@ -116,7 +116,7 @@ TEST_F(MenuTest, TogglesAndFlagChangesOfTheCallersRecord) {
 }
 
 TEST_F(MenuTest, UndefinedTypesSayWhatTheyAre) {
-  caller->WhenType("Undefined/Unimplemented MenuType:12", "\r");
+  caller->WhenType("Undefined/Unimplemented MenuType:12", "x\r");
   session->language.Set(257, "Press Enter", 0x07);
   engine->RunMenuFunction(Entry(12, "U", ""));
   Settle();
@@ -146,7 +146,7 @@ TEST_F(MenuTest, DamagedAndOversizedMenuFiles) {
 TEST_F(MenuTest, AMenuWithoutKeysWaitsInsteadOfRepeatingItself) {
   WriteMenu("TOP", {Entry(0, "", "Nothing to choose")});
   ASSERT_TRUE(engine->LoadMenu("TOP"));
-  caller->WhenType("Choose: ", "x");
+  caller->WhenType("Choose: ", "x\r");
   Rounds(1);
   Settle();
   const std::string& seen = caller->received();
