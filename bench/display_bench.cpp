@@ -32,13 +32,14 @@ struct Node {
   platform::EventLoop loop{clock};
   platform::Environment env;
   core::Configuration config;
+  core::ConfigSnapshot config_snapshot{env};
   core::LanguageList languages;
   core::LanguageTable language;
   core::UserRecord user;
   terminal::ColourSets colours{{{7, 0}, {14, 0}, {11, 1}, {10, 0}, {15, 4}}};
   comm::LocalCommControl line;
-  terminal::Terminal terminal{
-      terminal::TerminalContext{loop, line, env, config, languages, language, user, colours}};
+  terminal::Terminal terminal{terminal::TerminalContext{loop, line, env, config, config_snapshot,
+                                                        languages, language, user, colours}};
 };
 
 std::string PlainText() {

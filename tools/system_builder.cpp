@@ -20,7 +20,7 @@
 #include "menus/menu_file.h"
 #include "messages/hudson_records.h"
 #include "messages/jam_records.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/file_area_import.h"
 #include "tools/language_compiler.h"
 #include "tools/menu_compiler.h"
@@ -131,9 +131,11 @@ class Builder {
 std::vector<uint8_t> BuildConfig(const SystemDescription& d, const Builder& b,
                                  std::string* menu_dir, std::string* msgbase_dir,
                                  std::string* filebase_dir, std::vector<std::string>* made_dirs) {
-  std::vector<uint8_t> config(kConfigFileSize, 0);
+  std::vector<uint8_t> config(core::kConfigSize, 0);
   std::vector<std::pair<std::string, std::string>> values;
-  for (const ConfigField& f : ConfigFields()) values.push_back({f.name, f.default_value});
+  for (const core::ConfigField* f : core::ConfigFields()) {
+    values.push_back({f->name, f->default_value});
+  }
   auto set = [&](const std::string& name, const std::string& value) {
     for (auto& [n, v] : values) {
       if (n == name) v = value;
@@ -143,7 +145,7 @@ std::vector<uint8_t> BuildConfig(const SystemDescription& d, const Builder& b,
   set("text_path", d.languages.front().text);
   for (const auto& [name, value] : d.config) set(name, value);
   for (auto& [name, value] : values) {
-    const ConfigField& f = *FindConfigField(name);
+    const core::ConfigField& f = *core::FindConfigField(name);
     std::string v = value;
     if (name == "system_path") {
       v = b.target();
@@ -157,7 +159,7 @@ std::vector<uint8_t> BuildConfig(const SystemDescription& d, const Builder& b,
         throw SourceError(name + " \"" + v + "\" must lie inside the system directory");
       }
     }
-    if (f.kind == FieldKind::kString) {
+    if (f.kind == core::ConfigKind::kString) {
       b.CheckFits("CONFIG.VX field " + name, v, static_cast<size_t>(f.width), b.ConfigLine(name));
     }
     std::string error = SetConfigField(config, f, v);
@@ -501,7 +503,7 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     // The file database of each area, filled from the files in its directory.
     const fs::path filebase = in_temp(WithSlash(filebase_dir));
     const uint32_t today = core::PackDate(Today());
-    std::string sysop = GetConfigField(config, *FindConfigField("sysop_name"));
+    std::string sysop = GetConfigField(config, core::config_field::kSysopName);
     for (const auto& [area, place] : area_dirs) {
       const int number = area->record.word0;
       const fs::path hdr = filebase / ("hdr/fdb" + std::to_string(number) + ".hdr");

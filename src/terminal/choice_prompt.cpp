@@ -74,7 +74,7 @@ int Terminal::AskChoice(int n) {
   }
 
   std::string hint;
-  const core::ConfigAccessors config(context_.config.system_path, context_.env);
+  const core::ConfigSnapshot& config = context_.config_snapshot;
   if (const char open = config.OpenBracket(); open != '\0') hint += open;
   for (size_t i = 0; i < keys.size(); ++i) {
     if (i > 0) hint += language.Text(471);

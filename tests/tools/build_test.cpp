@@ -66,7 +66,7 @@ TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
   EXPECT_EQ(load.config.system_path, sys);
   EXPECT_EQ(load.config.menu_path, sys + "menus/");
   EXPECT_EQ(load.config.log_file_name, sys + "logs/node*N.log");
-  core::ConfigAccessors config(sys, env);
+  core::ConfigSnapshot config(env, sys);
   EXPECT_EQ(config.SystemName(), "The Lighthouse BBS");
   EXPECT_EQ(config.PasswordAttempts(), 3);
   auto list = core::LanguageList::Parse(*core::ReadWholeFile(sys + "LANGUAGE.VX"));
