@@ -244,7 +244,7 @@ inline constexpr ConfigField kQuestion5744 =
 }  // namespace config_field
 
 // The errorlevels of a front-end program: slot 0 is a local session, slots 1..19 a call at the
-// speed named, slot 49 is never handled. 255, a value no program returns, leaves a slot unused:
+// speed named, slot 49 is never handled. 255, the usual mark of an unused slot, leaves it unused:
 // with zeros, a front-end program that ends normally would be taken for a local logon.
 struct ErrorlevelSlot {
   int slot;

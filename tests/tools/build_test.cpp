@@ -146,6 +146,37 @@ TEST(BuildSystem, PathsThatDoNotFitStopTheBuildAndChangeNothing) {
   EXPECT_EQ(fs::file_size(sys + "MESSAGES.VX"), 2u * 224);
 }
 
+TEST(BuildSystem, UnusedErrorlevelSlotsAre255UnlessTheSysopSetsThem) {
+  // A front-end program that ends with 0 must not be taken for a local logon (slot 0).
+  test::TempDir dir;
+  std::string source = dir / "src";
+  fs::copy(kDemo, source, fs::copy_options::recursive);
+  std::string toml = test::ReadFile(source + "/system.toml");
+  toml.replace(toml.find("[config]\n"), 9, "[config]\nerrorlevel_slot_5 = 7\nerrorlevel_slot_49 = 0\n");
+  test::WriteFile(source + "/system.toml", toml);
+  const std::string sys = BuildSystem(source, dir / "sys", {}).system_dir;
+  Bytes config = *core::ReadWholeFile(sys + "CONFIG.VX");
+  // Slots by hand: 0..4 at 1531..1535, 5 at 2820, 6 at 1536, 7 and 8 at 2821, 2822, 9 at 3257,
+  // 10 at 1537, 11..14 at 5745..5748, 15 and 16 at 5816, 5817, 17 at 1538, 18 and 19 at 5749,
+  // 5750, 49 at 5331.
+  for (int position : {1531, 1532, 1533, 1534, 1535, 1536, 2821, 2822, 3257, 1537, 5745, 5746,
+                       5747, 5748, 5816, 5817, 1538, 5749, 5750}) {
+    EXPECT_EQ(config.at(static_cast<size_t>(position - 1)), 255) << position;
+  }
+  EXPECT_EQ(config.at(2819), 7);
+  EXPECT_EQ(config.at(5330), 0);
+  platform::Environment env;
+  std::array<int, 51> table = core::ReadExitErrorlevelTable(core::ConfigSnapshot(env, sys));
+  EXPECT_EQ(table[0], 255);
+  EXPECT_EQ(table[5], 7);
+  EXPECT_EQ(table[49], 0);
+  EXPECT_EQ(table[20], -1);
+
+  toml.replace(toml.find("errorlevel_slot_5 = 7"), 21, "errorlevel_slot_5 = 256");
+  test::WriteFile(source + "/system.toml", toml);
+  EXPECT_NE(BuildError(source, sys).find("errorlevel_slot_5"), std::string::npos);
+}
+
 TEST(UserBase, RecordAndIndexByHand) {
   test::TempDir dir;
   const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;

@@ -51,6 +51,14 @@ TEST(ConfigFields, RefusesWhatDoesNotFit) {
   EXPECT_EQ(config, Bytes(core::kConfigSize, 0));
 }
 
+TEST(ConfigFields, EveryDefaultIsAValueTheFieldTakes) {
+  Bytes config(core::kConfigSize, 0);
+  for (const core::ConfigField* f : core::ConfigFields()) {
+    EXPECT_EQ(SetConfigField(config, *f, f->default_value), "") << f->name;
+    EXPECT_EQ(GetConfigField(config, *f), f->default_value) << f->name;
+  }
+}
+
 TEST(LanguageCompiler, SmallFileByHand) {
   // Entry 1 has colour 0 (its own colour byte is its anchor); entry 2 has colour 14 and text "AB"
   // with no byte to anchor it except the final byte of the file.
