@@ -294,9 +294,8 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     const fs::path src = source / l.source;
     auto entries = ParseLanguageSource(ReadText(src, "language source"), src.string());
     CompiledLanguage c = CompileLanguage(entries);
-    if (!c.colour_in_text.empty()) {
-      report.notes.push_back(l.name + ": " + std::to_string(c.colour_in_text.size()) +
-                             " entries carry their colour as ^K[xx in the text");
+    if (const std::string colours = ColourReport(c); !colours.empty()) {
+      report.notes.push_back(l.name + ": " + colours);
     }
     compiled.push_back({l.definition, std::move(c.bytes)});
     Placement menus = b.Place(l.menus, true);

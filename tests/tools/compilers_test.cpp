@@ -95,9 +95,16 @@ TEST(LanguageCompiler, NodeReaderGetsTheSourceBack) {
   for (const LanguageEntry& e : entries) {
     bool in_text = std::find(c.colour_in_text.begin(), c.colour_in_text.end(), e.number) !=
                    c.colour_in_text.end();
+    bool dropped = std::find(c.colour_dropped.begin(), c.colour_dropped.end(), e.number) !=
+                   c.colour_dropped.end();
     if (in_text) {
+      EXPECT_FALSE(core::IsValueEntry(e.number)) << e.number;
       EXPECT_EQ(table.Colour(e.number), 0) << e.number;
-      EXPECT_EQ(table.Text(e.number), TextWithColourCode(e.number, e.text, e.colour)) << e.number;
+      EXPECT_EQ(table.Text(e.number), TextWithColourCode(e.text, e.colour)) << e.number;
+    } else if (dropped) {
+      EXPECT_TRUE(core::IsValueEntry(e.number)) << e.number;
+      EXPECT_EQ(table.Colour(e.number), 0) << e.number;
+      EXPECT_EQ(table.Text(e.number), e.text) << e.number;
     } else {
       EXPECT_EQ(table.Colour(e.number), e.colour) << e.number;
       EXPECT_EQ(table.Text(e.number), e.text) << e.number;
@@ -110,9 +117,9 @@ TEST(LanguageCompiler, NodeReaderGetsTheSourceBack) {
 }
 
 TEST(LanguageCompiler, ColourCodeGoesWhereThePromptFormsStillWork) {
-  EXPECT_EQ(TextWithColourCode(5, "Join? Y", 14), "\x0B[0EJoin? Y");
-  EXPECT_EQ(TextWithColourCode(67, "YNC More?\xFF", 15), "YNC \x0B[0FMore?\xFF");
-  EXPECT_EQ(TextWithColourCode(0, "Y Yes\xFF", 15), "Y \x0B[0FYes\xFF");
+  EXPECT_EQ(TextWithColourCode("Join? Y", 14), "\x0B[0EJoin? Y");
+  EXPECT_EQ(TextWithColourCode("YNC More?\xFF", 15), "YNC \x0B[0FMore?\xFF");
+  EXPECT_EQ(TextWithColourCode("YN\xFF", 15), "YN\xFF");  // nothing shown, nothing to colour
   // A long run of entries whose bytes anchor nothing: each falls back and still reads back.
   std::vector<LanguageEntry> entries;
   for (int k = 10; k < 60; ++k) entries.push_back({k, 0x1E, "zz", 0});
@@ -124,6 +131,80 @@ TEST(LanguageCompiler, ColourCodeGoesWhereThePromptFormsStillWork) {
                    c.colour_in_text.end();
     EXPECT_EQ(table.Text(k), in_text ? std::string("\x0B[1Ezz") : std::string("zz"));
     EXPECT_EQ(table.Colour(k), in_text ? 0 : 0x1E);
+  }
+}
+
+TEST(LanguageCompiler, ValuesNeverCarryAColourCodeInTheirText) {
+  // 116 and 117 (on and off) are inserted into other texts. 117, the last entry, is anchored by
+  // the final byte; no byte within reach of 116 fits and no ordinary entry follows that could be
+  // written another way: it loses its colour rather than carry a code that a field would cut.
+  CompiledLanguage c = CompileLanguage(
+      ParseLanguageSource("116 lightcyan/blue \"zz\"\n117 lightcyan/blue \"zz\"\n", "t.lng"));
+  // N = 118, the table takes 2 + 236 bytes; entries 0..116 point at 238, where 116's colour
+  // byte 0 is its own anchor; 117 starts at 241 and the final byte, 244, holds its distance 3.
+  Bytes expected = {118, 0};
+  for (int k = 0; k <= 116; ++k) expected.insert(expected.end(), {238, 0});
+  expected.insert(expected.end(), {244, 0, 0, 'z', 'z', 0x1B, 'z', 'z', 3});
+  EXPECT_EQ(c.bytes, expected);
+  EXPECT_TRUE(c.colour_in_text.empty());
+  EXPECT_EQ(c.colour_dropped, std::vector<int>{116});
+  core::LanguageTable table;
+  EXPECT_EQ(table.Load(c.bytes).problem, "");
+  EXPECT_EQ(table.Text(116), "zz");
+  EXPECT_EQ(table.Colour(116), 0);
+  EXPECT_EQ(table.Text(117), "zz");
+  EXPECT_EQ(table.Colour(117), 0x1B);
+  EXPECT_NE(ColourReport(c).find("116"), std::string::npos) << ColourReport(c);
+
+  // Ordinary entries around value entries: each value keeps its colour in its colour byte or
+  // goes without; its text is always the source's.
+  std::string source;
+  for (int k = 240; k < 270; ++k) {
+    source += std::to_string(k) + " " + std::to_string(0x10 + k % 15) + " \"" +
+              (core::IsValueEntry(k) ? "Day" + std::to_string(k)
+                                     : "Some text of entry " + std::to_string(k)) +
+              "\"\n";
+  }
+  auto entries = ParseLanguageSource(source, "t.lng");
+  c = CompileLanguage(entries);
+  table = core::LanguageTable();
+  EXPECT_EQ(table.Load(c.bytes).problem, "");
+  for (const LanguageEntry& e : entries) {
+    if (!core::IsValueEntry(e.number)) continue;
+    EXPECT_EQ(table.Text(e.number), e.text) << e.number;
+    const bool dropped = std::count(c.colour_dropped.begin(), c.colour_dropped.end(), e.number);
+    EXPECT_EQ(table.Colour(e.number), dropped ? 0 : e.colour) << e.number;
+  }
+}
+
+TEST(LanguageCompiler, DemoWeekdaysDecodeToPlainNames) {
+  const std::string path = std::string(VX_SOURCE_DIR) + "/demo/english.lng";
+  auto source = core::ReadWholeFile(path);
+  ASSERT_TRUE(source);
+  CompiledLanguage c =
+      CompileLanguage(ParseLanguageSource(std::string(source->begin(), source->end()), path));
+  EXPECT_TRUE(c.colour_dropped.empty()) << ColourReport(c);
+  // By the node's reading rule, S(k) = P(k) - B(k), worked out here by hand.
+  const Bytes& b = c.bytes;
+  auto start = [&b](int k) {
+    const size_t p = b[2 + 2 * static_cast<size_t>(k)] | (b[3 + 2 * static_cast<size_t>(k)] << 8);
+    return p - b[p];
+  };
+  const char* const names[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                "Thursday", "Friday", "Saturday"};
+  for (int day = 0; day < 7; ++day) {
+    const int k = 250 + day;
+    const std::string data(b.begin() + static_cast<long>(start(k)),
+                           b.begin() + static_cast<long>(start(k + 1)));
+    ASSERT_FALSE(data.empty());
+    EXPECT_EQ(data.substr(1), names[day]) << k;
+  }
+  // No value entry of the demo holds a control character.
+  core::LanguageTable table;
+  table.Load(c.bytes);
+  for (int k = 0; k <= core::kLastLanguageEntry; ++k) {
+    if (!core::IsValueEntry(k)) continue;
+    for (char ch : table.Text(k)) EXPECT_GE(static_cast<unsigned char>(ch), 32) << k;
   }
 }
 
