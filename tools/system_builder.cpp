@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -24,6 +26,7 @@
 #include "tools/file_area_import.h"
 #include "tools/language_compiler.h"
 #include "tools/menu_compiler.h"
+#include "tools/running_nodes.h"
 #include "tools/source_error.h"
 #include "tools/system_description.h"
 #include "tools/user_base.h"
@@ -235,6 +238,38 @@ std::vector<ImportedFile> ImportFileArea(const FileAreaSpec& area, const fs::pat
   return files;
 }
 
+// A rebuild under a running node would pull its files away from under it (it keeps writing to the
+// old directory, which the swap then deletes): refused, with nothing changed.
+void RefuseWhileNodesRun(const std::string& target) {
+  const std::vector<std::string> held = HeldSemaphores(target);
+  if (held.empty()) return;
+  std::string names;
+  for (const std::string& path : held) names += (names.empty() ? "" : ", ") + path;
+  throw SourceError(target + " is in use by a running node (" + names +
+                    " is locked); end the node before rebuilding the system. Nothing was changed.");
+}
+
+void SyncPath(const fs::path& path, bool directory) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (directory ? O_DIRECTORY : 0));
+  if (fd < 0 || ::fsync(fd) != 0) {
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    throw SourceError(path.string() + ": cannot be flushed to disk: " + std::strerror(error));
+  }
+  ::close(fd);
+}
+
+// Every file and directory of the new system on disk before it takes the old one's place, so that
+// a crash right after the swap leaves a whole system rather than empty files.
+void SyncTree(const fs::path& root) {
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_symlink()) continue;
+    if (entry.is_regular_file() || entry.is_directory())
+      SyncPath(entry.path(), entry.is_directory());
+  }
+  SyncPath(root, true);
+}
+
 void SwapIntoPlace(const std::string& temp, const std::string& target) {
   std::string final_dir = target.substr(0, target.size() - 1);  // without the slash
   ::chmod(temp.c_str(), 0755);
@@ -275,6 +310,7 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
   BuildReport report;
   report.system_dir = AbsoluteDirectory(target_dir);
   const std::string& target = report.system_dir;
+  RefuseWhileNodesRun(target);
   Builder b(source, target, d);
 
   // Everything that can be wrong with the sources is found before anything is written.
@@ -522,6 +558,8 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
                              std::to_string(db.file_count) + " files");
     }
     fs::create_directories(temp / "logs");
+    SyncTree(temp);
+    RefuseWhileNodesRun(target);  // a node may have started while the new system was written
     SwapIntoPlace(temp.string(), target);
   } catch (const fs::filesystem_error& e) {
     fs::remove_all(temp);
@@ -530,6 +568,15 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     std::error_code ignored;
     fs::remove_all(temp, ignored);
     throw;
+  }
+  if (const int fd =
+          ::open(fs::path(final_dir).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      fd < 0 || ::fsync(fd) != 0) {
+    report.notes.push_back("the directory holding " + final_dir +
+                           " could not be flushed to disk: " + std::strerror(errno));
+    if (fd >= 0) ::close(fd);
+  } else {
+    ::close(fd);
   }
   report.notes.push_back(std::to_string(menu_files.size()) + " menus, " +
                          std::to_string(d.message_areas.size()) + " message areas, " +

@@ -1,7 +1,13 @@
 // vxcfg build on the bundled demo sources, the user commands and the dumps of a whole system.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <map>
 
 #include "core/config.h"
 #include "core/crc32.h"
@@ -9,9 +15,11 @@
 #include "core/record_stream.h"
 #include "files/file_database_records.h"
 #include "platform/environment.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tools/dump.h"
 #include "tools/file_area_import.h"
+#include "tools/running_nodes.h"
 #include "tools/source_error.h"
 #include "tools/system_builder.h"
 #include "tools/system_description.h"
@@ -175,6 +183,105 @@ TEST(BuildSystem, UnusedErrorlevelSlotsAre255UnlessTheSysopSetsThem) {
   toml.replace(toml.find("errorlevel_slot_5 = 7"), 21, "errorlevel_slot_5 = 256");
   test::WriteFile(source + "/system.toml", toml);
   EXPECT_NE(BuildError(source, sys).find("errorlevel_slot_5"), std::string::npos);
+}
+
+// A stand-in for a running node: a child process that holds a write lock on a semaphore file until
+// the test lets it go.
+class LockHolder {
+ public:
+  LockHolder(const std::string& path, bool classic_lock) {
+    int ready[2], release[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(release), 0);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);
+      const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+      struct flock lock {};
+      lock.l_type = F_WRLCK;
+      lock.l_whence = SEEK_SET;
+      const bool locked = fd >= 0 && ::fcntl(fd, classic_lock ? F_SETLK : F_OFD_SETLK, &lock) == 0;
+      char byte = locked ? 'L' : 'E';
+      if (::write(ready[1], &byte, 1) != 1) ::_exit(2);
+      while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+      }
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char byte = 0;
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'L');
+    ::close(ready[0]);
+  }
+  ~LockHolder() {
+    ::close(release_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+};
+
+// Every file below a directory with its bytes and modification time.
+std::map<std::string, std::pair<std::string, int64_t>> Snapshot(const std::string& dir) {
+  std::map<std::string, std::pair<std::string, int64_t>> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    struct stat st {};
+    ::lstat(e.path().c_str(), &st);
+    const int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    files[e.path().string()] = {e.is_regular_file() ? test::ReadFile(e.path().string()) : "",
+                                mtime};
+  }
+  return files;
+}
+
+TEST(BuildSystem, RefusedWhileANodeRunsAndNothingChanges) {
+  test::TempDir dir;
+  const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;
+  const std::string vxcfg = std::string(VX_BINARY_DIR) + "/tools/vxcfg";
+  {
+    LockHolder node(sys + "VxBusy.1", false);
+    const auto before = Snapshot(dir.path());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{vxcfg, "build", kDemo, sys},
+          std::vector<std::string>{vxcfg, "build", "--fresh", kDemo, sys}}) {
+      test::ProgramResult r = test::RunProgram(args, {"PATH=/usr/bin:/bin"}, dir.path());
+      EXPECT_EQ(r.exit_code, 1);
+      EXPECT_NE(r.error_output.find("in use by a running node"), std::string::npos)
+          << r.error_output;
+      EXPECT_NE(r.error_output.find("VxBusy.1"), std::string::npos) << r.error_output;
+    }
+    EXPECT_THROW(BuildSystem(kDemo, sys, {}), SourceError);
+    EXPECT_EQ(Snapshot(dir.path()), before);  // no file changed, none added beside the system
+  }
+  // The node has ended and left its semaphore behind: nothing holds it, the build goes ahead.
+  test::ProgramResult r = test::RunProgram({vxcfg, "build", kDemo, sys}, {}, dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.error_output;
+}
+
+TEST(BuildSystem, ANodeHoldingItsSemaphoreInTheSemaphoreDirectoryIsSeenToo) {
+  test::TempDir dir;
+  std::string source = dir / "src";
+  fs::copy(kDemo, source, fs::copy_options::recursive);
+  std::string toml = test::ReadFile(source + "/system.toml");
+  toml.replace(toml.find("[config]\n"), 9, "[config]\nsemaphore_path = \"busy\"\n");
+  test::WriteFile(source + "/system.toml", toml);
+  const std::string sys = BuildSystem(source, dir / "sys", {}).system_dir;
+  ASSERT_TRUE(fs::is_directory(sys + "busy"));
+  {
+    LockHolder node(sys + "busy/VXBUSY.12", true);  // a classic fcntl lock is seen as well
+    const auto before = Snapshot(dir.path());
+    EXPECT_EQ(HeldSemaphores(sys), std::vector<std::string>{sys + "busy/VXBUSY.12"});
+    EXPECT_THROW(BuildSystem(source, sys, {.fresh = true}), SourceError);
+    EXPECT_EQ(Snapshot(dir.path()), before);
+  }
+  EXPECT_TRUE(HeldSemaphores(sys).empty());
+  EXPECT_TRUE(HeldSemaphores(dir / "nowhere").empty());
 }
 
 TEST(UserBase, RecordAndIndexByHand) {
