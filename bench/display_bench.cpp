@@ -1,10 +1,16 @@
 // Display throughput: how fast text reaches the caller's screen model through Display, for plain
 // text and for text dense with control codes (colour codes, ^K and ^F codes with fields, cursor
-// sequences). Reported as bytes per second of input text. The line is local (no port), so what is
-// measured is the node's own work: expansion, embedded codes, line counting and the model.
+// sequences), in bytes per second of input text. The line is local (no port), so what is measured
+// is the node's own work: expansion, embedded codes, line counting and the model. Each figure is
+// printed at the end beside memcpy of the same bytes, measured in the same run, as a ratio: the
+// machines are shared and absolute figures drift, the ratio much less.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "comm/comm_control.h"
 #include "core/config.h"
@@ -32,13 +38,14 @@ struct Node {
   platform::EventLoop loop{clock};
   platform::Environment env;
   core::Configuration config;
+  core::ConfigSnapshot config_snapshot{env};
   core::LanguageList languages;
   core::LanguageTable language;
   core::UserRecord user;
   terminal::ColourSets colours{{{7, 0}, {14, 0}, {11, 1}, {10, 0}, {15, 4}}};
   comm::LocalCommControl line;
-  terminal::Terminal terminal{
-      terminal::TerminalContext{loop, line, env, config, languages, language, user, colours}};
+  terminal::Terminal terminal{terminal::TerminalContext{loop, line, env, config, config_snapshot,
+                                                        languages, language, user, colours}};
 };
 
 std::string PlainText() {
@@ -68,8 +75,21 @@ void Run(benchmark::State& state, const std::string& text) {
                           static_cast<int64_t>(text.size()));
 }
 
+void Copy(benchmark::State& state, const std::string& text) {
+  std::string copy(text.size(), '\0');
+  for (auto _ : state) {
+    std::memcpy(copy.data(), text.data(), text.size());
+    benchmark::DoNotOptimize(copy.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+
 void BM_DisplayPlainText(benchmark::State& state) { Run(state, PlainText()); }
+void BM_MemcpyPlainText(benchmark::State& state) { Copy(state, PlainText()); }
 void BM_DisplayDenseControlCodes(benchmark::State& state) { Run(state, DenseText()); }
+void BM_MemcpyDenseControlCodes(benchmark::State& state) { Copy(state, DenseText()); }
 
 void BM_TerminalModelFeed(benchmark::State& state) {
   const std::string text = DenseText();
@@ -83,9 +103,46 @@ void BM_TerminalModelFeed(benchmark::State& state) {
 }
 
 BENCHMARK(BM_DisplayPlainText);
+BENCHMARK(BM_MemcpyPlainText);
 BENCHMARK(BM_DisplayDenseControlCodes);
+BENCHMARK(BM_MemcpyDenseControlCodes);
 BENCHMARK(BM_TerminalModelFeed);
+
+// The console report, and the throughput of each benchmark kept for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      const auto rate = run.counters.find("bytes_per_second");
+      if (rate != run.counters.end()) throughput_[run.benchmark_name()] = rate->second.value;
+    }
+  }
+
+  void PrintRatio(const char* what, const std::string& display, const std::string& copy) const {
+    const auto d = throughput_.find(display), c = throughput_.find(copy);
+    if (d == throughput_.end() || c == throughput_.end() || c->second <= 0) return;
+    std::printf("%-30s %8.1f MB/s   memcpy of the same bytes %9.1f MB/s   ratio %.5f (1 : %.0f)\n",
+                what, d->second / 1e6, c->second / 1e6, d->second / c->second,
+                c->second / d->second);
+  }
+
+ private:
+  std::map<std::string, double> throughput_;
+};
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("\nDisplay throughput beside memcpy, measured in this run:\n");
+  reporter.PrintRatio("Display, plain text", "BM_DisplayPlainText", "BM_MemcpyPlainText");
+  reporter.PrintRatio("Display, dense control codes", "BM_DisplayDenseControlCodes",
+                      "BM_MemcpyDenseControlCodes");
+  benchmark::Shutdown();
+  return 0;
+}

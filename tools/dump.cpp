@@ -5,7 +5,7 @@
 
 #include "core/record_stream.h"
 #include "core/text.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/source_text.h"
 
 namespace vx::tools {

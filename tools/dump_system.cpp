@@ -8,7 +8,7 @@
 #include "core/record_stream.h"
 #include "core/status_records.h"
 #include "core/user_record.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/dump.h"
 #include "tools/language_compiler.h"
 #include "tools/source_text.h"
@@ -90,16 +90,18 @@ void UserFields(const core::UserRecord& u, DumpWriter& w) {
 }  // namespace
 
 void DumpConfig(const std::vector<uint8_t>& bytes, DumpWriter& w) {
-  if (bytes.size() != static_cast<size_t>(kConfigFileSize)) {
+  if (bytes.size() != static_cast<size_t>(core::kConfigSize)) {
     w.Problem("CONFIG.VX is " + std::to_string(bytes.size()) + " bytes long instead of " +
-              std::to_string(kConfigFileSize) + "; fields beyond the end read as zero");
+              std::to_string(core::kConfigSize) + "; fields beyond the end read as zero");
   }
-  for (const ConfigField& f : ConfigFields()) {
-    std::string value = GetConfigField(bytes, f);
-    if (f.kind == FieldKind::kString || f.kind == FieldKind::kChar) value = Quoted(value);
+  for (const core::ConfigField* f : core::ConfigFields()) {
+    std::string value = GetConfigField(bytes, *f);
+    if (f->kind == core::ConfigKind::kString || f->kind == core::ConfigKind::kChar) {
+      value = Quoted(value);
+    }
     char pos[16];
-    std::snprintf(pos, sizeof pos, "%4d", f.position);
-    w.Field(f.name, value + "    # " + pos + " " + f.meaning);
+    std::snprintf(pos, sizeof pos, "%4d", f->position);
+    w.Field(f->name, value + "    # " + pos + " " + f->meaning);
   }
 }
 

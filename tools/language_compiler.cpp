@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
+#include "core/language.h"
+#include "core/text.h"
 #include "tools/source_error.h"
 #include "tools/source_text.h"
 
@@ -62,7 +65,7 @@ std::string FormatLanguageSource(const std::vector<LanguageEntry>& entries) {
   return out;
 }
 
-std::string TextWithColourCode(int number, const std::string& text, int colour) {
+std::string TextWithColourCode(const std::string& text, int colour) {
   char code[8];
   std::snprintf(code, sizeof code, "\x0B[%02X", colour & 0xFF);
   size_t at = 0;
@@ -70,11 +73,177 @@ std::string TextWithColourCode(int number, const std::string& text, int colour) 
     size_t blank = text.find(' ');
     if (blank == std::string::npos) return text;  // a hot-key prompt that shows no text
     at = blank + 1;
-  } else if (number == 0 || number == 1) {
-    at = std::min<size_t>(2, text.size());
   }
   return text.substr(0, at) + code + text.substr(at);
 }
+
+std::string ColourReport(const CompiledLanguage& compiled) {
+  std::string report;
+  if (!compiled.colour_in_text.empty()) {
+    report = std::to_string(compiled.colour_in_text.size()) +
+             " entries carry their colour as ^K[xx in the text";
+  }
+  if (!compiled.colour_dropped.empty()) {
+    if (!report.empty()) report += "; ";
+    report += "entries";
+    for (size_t i = 0; i < compiled.colour_dropped.size(); ++i) {
+      report += (i ? ", " : " ") + std::to_string(compiled.colour_dropped[i]);
+    }
+    report += ", inserted as values, lose their colour (no byte of the file could anchor it)";
+  }
+  return report;
+}
+
+namespace {
+
+// The data of the entries as they will lie in the file, and where each entry's anchor is. The
+// entries are placed from the last back to the first: an entry's anchor lies at or after its own
+// start, so the bytes it may use (its data and everything behind it) are settled once the later
+// entries are, whatever comes before.
+class Layout {
+ public:
+  enum class Form { kNatural, kColourInText, kColourDropped };
+
+  explicit Layout(const std::vector<LanguageEntry>& entries)
+      : entries_(&entries),
+        data_(entries.size()),
+        distance_(entries.size(), 0),
+        form_(entries.size(), Form::kNatural),
+        lower_case_(entries.size(), false) {}
+
+  // Places entry i, all entries after it being placed: with its colour byte when a byte within
+  // reach anchors it; otherwise an ordinary entry carries its colour as a code in its text, and
+  // a value entry, which must not, first tries whether writing a later ordinary entry the other
+  // way round gives it an anchor, and else goes without its colour.
+  void Place(size_t i) {
+    const LanguageEntry& e = (*entries_)[i];
+    data_[i] = Natural(i);
+    form_[i] = Form::kNatural;
+    if (auto d = FindAnchor(i)) {
+      distance_[i] = *d;
+      return;
+    }
+    if (i + 1 == entries_->size() && data_[i].size() <= 255) {
+      final_byte_ = static_cast<uint8_t>(data_[i].size());  // the final byte becomes the anchor
+      distance_[i] = data_[i].size();
+      return;
+    }
+    if (core::IsValueEntry(e.number) && Repair(i)) return;
+    // Colour 0 makes the colour byte its own anchor: such an entry can always be placed.
+    const bool value = core::IsValueEntry(e.number);
+    data_[i] = '\0' + (value ? e.text : TextWithColourCode(e.text, e.colour));
+    distance_[i] = 0;
+    form_[i] = value ? Form::kColourDropped : Form::kColourInText;
+  }
+
+  Form form(size_t i) const { return form_[i]; }
+  const std::vector<std::string>& data() const { return data_; }
+  const std::vector<size_t>& distance() const { return distance_; }
+  uint8_t final_byte() const { return final_byte_; }
+
+ private:
+  std::string Natural(size_t i) const {
+    return static_cast<char>((*entries_)[i].colour) + (*entries_)[i].text;
+  }
+
+  // The first byte at a distance d (0..255) from entry i's start whose value is d. The last
+  // entry's own anchor in the final byte is set apart (Place), as that byte's value is free.
+  std::optional<size_t> FindAnchor(size_t i) const {
+    std::string window;
+    for (size_t k = i; k < data_.size() && window.size() < 256; ++k) window += data_[k];
+    const bool last = i + 1 == data_.size();
+    if (!last && window.size() < 256) window += static_cast<char>(final_byte_);
+    for (size_t d = 0; d < window.size() && d <= 255; ++d) {
+      if (static_cast<uint8_t>(window[d]) == d) return d;
+    }
+    return std::nullopt;
+  }
+
+  // A later ordinary entry written another way: its colour in its colour byte, or as a code in
+  // its text with upper- or lower-case hexadecimal digits (the display takes either).
+  struct Change {
+    size_t entry;
+    Form form;
+    bool lower_case = false;
+  };
+
+  // Tries the changes of later ordinary entries within reach of entry i, one at a time and then
+  // two at a time, and keeps the first set that anchors entry i while every value entry in
+  // between still finds an anchor (an ordinary one may take its colour into its text). Each
+  // change moves the bytes behind it, which may bring a fitting byte to the right distance.
+  bool Repair(size_t i) {
+    std::vector<Change> changes;
+    size_t reach = data_[i].size();
+    for (size_t j = i + 1; j + 1 < entries_->size() && reach <= 255; reach += data_[j++].size()) {
+      const LanguageEntry& e = (*entries_)[j];
+      if (core::IsValueEntry(e.number) || e.colour == 0) continue;
+      const bool letters = (e.colour & 0x0F) >= 10 || (e.colour >> 4) >= 10;
+      if (form_[j] == Form::kNatural) {
+        changes.push_back({j, Form::kColourInText});
+        if (letters) changes.push_back({j, Form::kColourInText, true});
+      } else {
+        changes.push_back({j, Form::kNatural});
+        if (letters) changes.push_back({j, Form::kColourInText, !lower_case_[j]});
+      }
+    }
+    for (size_t a = 0; a < changes.size(); ++a) {
+      if (TryChanges(i, {changes[a]})) return true;
+    }
+    for (size_t a = 0; a < changes.size(); ++a) {
+      for (size_t b = a + 1; b < changes.size(); ++b) {
+        if (changes[a].entry != changes[b].entry && TryChanges(i, {changes[a], changes[b]})) {
+          return true;
+        }
+      }
+    }
+    return false;
+  }
+
+  bool TryChanges(size_t i, const std::vector<Change>& changes) {
+    Layout trial = *this;
+    size_t top = i;
+    for (const Change& c : changes) {
+      const LanguageEntry& e = (*entries_)[c.entry];
+      if (c.form == Form::kNatural) {
+        trial.data_[c.entry] = Natural(c.entry);
+      } else {
+        std::string text = TextWithColourCode(e.text, e.colour);
+        const size_t code = text.find('\x0B');
+        if (c.lower_case && code != std::string::npos) {
+          for (size_t k = code + 2; k < code + 4; ++k) text[k] = core::LowerChar(text[k]);
+        }
+        trial.data_[c.entry] = '\0' + text;
+      }
+      trial.form_[c.entry] = c.form;
+      trial.lower_case_[c.entry] = c.lower_case;
+      top = std::max(top, c.entry);
+    }
+    for (size_t m = top + 1; m-- > i;) {
+      auto d = trial.FindAnchor(m);
+      const LanguageEntry& e = (*entries_)[m];
+      if (!d && m > i && !core::IsValueEntry(e.number) && e.colour != 0) {
+        // An ordinary entry in between that lost its anchor carries its colour in its text.
+        trial.data_[m] = '\0' + TextWithColourCode(e.text, e.colour);
+        trial.form_[m] = Form::kColourInText;
+        trial.lower_case_[m] = false;
+        d = 0;
+      }
+      if (!d) return false;
+      trial.distance_[m] = *d;
+    }
+    *this = std::move(trial);
+    return true;
+  }
+
+  const std::vector<LanguageEntry>* entries_;
+  std::vector<std::string> data_;
+  std::vector<size_t> distance_;
+  std::vector<Form> form_;
+  std::vector<bool> lower_case_;  // a colour code in the text written with a-f
+  uint8_t final_byte_ = 0;        // the byte after the last entry, which belongs to no entry
+};
+
+}  // namespace
 
 CompiledLanguage CompileLanguage(const std::vector<LanguageEntry>& entries) {
   CompiledLanguage result;
@@ -82,41 +251,19 @@ CompiledLanguage CompileLanguage(const std::vector<LanguageEntry>& entries) {
   const int n = last + 1;  // N
   const size_t table_end = 2 + 2 * static_cast<size_t>(n);
 
-  // Decide from the last entry back to the first: an entry's anchor lies at or after its own
-  // start, and the bytes there (its data and everything behind it) are settled once the later
-  // entries are, whatever comes before. So every entry keeps its colour when any byte within
-  // reach fits, and no decision undoes an earlier one.
-  std::vector<std::string> data(entries.size());
-  std::vector<size_t> distance(entries.size(), 0);
-  std::string tail(1, '\0');  // the final byte, which belongs to no entry
-  for (size_t i = entries.size(); i-- > 0;) {
-    const LanguageEntry& e = entries[i];
-    std::string natural = static_cast<char>(e.colour) + e.text;
-    bool found = false;
-    for (size_t d = 0; d <= 255 && d < natural.size() + tail.size(); ++d) {
-      uint8_t byte = static_cast<uint8_t>(d < natural.size() ? natural[d] : tail[d - natural.size()]);
-      if (byte == d && !(i + 1 == entries.size() && d == natural.size())) {
-        distance[i] = d;
-        found = true;
-        break;
-      }
-    }
-    if (!found && i + 1 == entries.size() && natural.size() <= 255) {
-      tail[0] = static_cast<char>(natural.size());  // the final byte becomes the anchor
-      distance[i] = natural.size();
-      found = true;
-    }
-    if (found) {
-      data[i] = natural;
-    } else {
-      // Colour 0 makes the colour byte its own anchor: such an entry can always be placed.
-      data[i] = '\0' + TextWithColourCode(e.number, e.text, e.colour);
-      distance[i] = 0;
-      result.colour_in_text.push_back(e.number);
-    }
-    tail = data[i] + tail;
+  Layout layout(entries);
+  for (size_t i = entries.size(); i-- > 0;) layout.Place(i);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (layout.form(i) == Layout::Form::kColourInText)
+      result.colour_in_text.push_back(entries[i].number);
+    if (layout.form(i) == Layout::Form::kColourDropped)
+      result.colour_dropped.push_back(entries[i].number);
   }
-  std::reverse(result.colour_in_text.begin(), result.colour_in_text.end());
+  const std::vector<std::string>& data = layout.data();
+  const std::vector<size_t>& distance = layout.distance();
+  std::string tail;
+  for (const std::string& d : data) tail += d;
+  tail += static_cast<char>(layout.final_byte());
 
   std::vector<uint8_t> bytes(table_end, 0);
   bytes.insert(bytes.end(), tail.begin(), tail.end());

@@ -13,9 +13,11 @@
 // when the colour is 0, otherwise a suitable byte of the following text (or the final byte for the
 // last entry). When no byte within reach fits, the entry is written with colour 0 and its colour
 // as the code ^K[xx in its text, where the prompt forms still work: after the first blank of a
-// hot-key prompt (its keys come before it), after the letter and blank of the yes and no words
-// (entries 0 and 1), and at the start of any other text. The display turns the code into the same
-// colour. Such entries are listed in the compile report.
+// hot-key prompt (its keys come before it) and at the start of any other text. The display turns
+// the code into the same colour. An entry that the node inserts into other texts as a value (the
+// yes and no words, weekday names and the others of core::IsValueEntry) never gets such a code,
+// since it is cut and fitted there: it is written with colour 0 and shows in the colour around it.
+// Both kinds of entries are listed in the compile report.
 #pragma once
 
 #include <cstdint>
@@ -42,14 +44,20 @@ std::string FormatLanguageSource(const std::vector<LanguageEntry>& entries);
 struct CompiledLanguage {
   std::vector<uint8_t> bytes;
   std::vector<int> colour_in_text;  // entries whose colour went into the text as ^K[xx
+  std::vector<int> colour_dropped;  // value entries written with colour 0 instead
 };
 
 // Lays the entries out as described above. Throws SourceError when the file would pass the 64K
 // that its 16-bit positions can reach.
 CompiledLanguage CompileLanguage(const std::vector<LanguageEntry>& entries);
 
-// The text with the colour code ^K[xx inserted where the prompt forms allow it, for entry `number`.
-std::string TextWithColourCode(int number, const std::string& text, int colour);
+// What the sysop should know of a compiled file's colours, empty when every entry kept its own:
+// "2 entries carry their colour as ^K[xx in the text; entries 253, 255, inserted as values, lose
+// their colour".
+std::string ColourReport(const CompiledLanguage& compiled);
+
+// The text with the colour code ^K[xx inserted where the prompt forms allow it.
+std::string TextWithColourCode(const std::string& text, int colour);
 
 struct DecodedLanguage {
   int entry_count = 0;  // N - 1, the number of the last entry

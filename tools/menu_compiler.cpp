@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "core/text.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/source_error.h"
 #include "tools/source_text.h"
 

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <set>
@@ -20,10 +22,11 @@
 #include "menus/menu_file.h"
 #include "messages/hudson_records.h"
 #include "messages/jam_records.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/file_area_import.h"
 #include "tools/language_compiler.h"
 #include "tools/menu_compiler.h"
+#include "tools/running_nodes.h"
 #include "tools/source_error.h"
 #include "tools/system_description.h"
 #include "tools/user_base.h"
@@ -131,9 +134,11 @@ class Builder {
 std::vector<uint8_t> BuildConfig(const SystemDescription& d, const Builder& b,
                                  std::string* menu_dir, std::string* msgbase_dir,
                                  std::string* filebase_dir, std::vector<std::string>* made_dirs) {
-  std::vector<uint8_t> config(kConfigFileSize, 0);
+  std::vector<uint8_t> config(core::kConfigSize, 0);
   std::vector<std::pair<std::string, std::string>> values;
-  for (const ConfigField& f : ConfigFields()) values.push_back({f.name, f.default_value});
+  for (const core::ConfigField* f : core::ConfigFields()) {
+    values.push_back({f->name, f->default_value});
+  }
   auto set = [&](const std::string& name, const std::string& value) {
     for (auto& [n, v] : values) {
       if (n == name) v = value;
@@ -143,7 +148,7 @@ std::vector<uint8_t> BuildConfig(const SystemDescription& d, const Builder& b,
   set("text_path", d.languages.front().text);
   for (const auto& [name, value] : d.config) set(name, value);
   for (auto& [name, value] : values) {
-    const ConfigField& f = *FindConfigField(name);
+    const core::ConfigField& f = *core::FindConfigField(name);
     std::string v = value;
     if (name == "system_path") {
       v = b.target();
@@ -157,7 +162,7 @@ std::vector<uint8_t> BuildConfig(const SystemDescription& d, const Builder& b,
         throw SourceError(name + " \"" + v + "\" must lie inside the system directory");
       }
     }
-    if (f.kind == FieldKind::kString) {
+    if (f.kind == core::ConfigKind::kString) {
       b.CheckFits("CONFIG.VX field " + name, v, static_cast<size_t>(f.width), b.ConfigLine(name));
     }
     std::string error = SetConfigField(config, f, v);
@@ -233,6 +238,38 @@ std::vector<ImportedFile> ImportFileArea(const FileAreaSpec& area, const fs::pat
   return files;
 }
 
+// A rebuild under a running node would pull its files away from under it (it keeps writing to the
+// old directory, which the swap then deletes): refused, with nothing changed.
+void RefuseWhileNodesRun(const std::string& target) {
+  const std::vector<std::string> held = HeldSemaphores(target);
+  if (held.empty()) return;
+  std::string names;
+  for (const std::string& path : held) names += (names.empty() ? "" : ", ") + path;
+  throw SourceError(target + " is in use by a running node (" + names +
+                    " is locked); end the node before rebuilding the system. Nothing was changed.");
+}
+
+void SyncPath(const fs::path& path, bool directory) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (directory ? O_DIRECTORY : 0));
+  if (fd < 0 || ::fsync(fd) != 0) {
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    throw SourceError(path.string() + ": cannot be flushed to disk: " + std::strerror(error));
+  }
+  ::close(fd);
+}
+
+// Every file and directory of the new system on disk before it takes the old one's place, so that
+// a crash right after the swap leaves a whole system rather than empty files.
+void SyncTree(const fs::path& root) {
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_symlink()) continue;
+    if (entry.is_regular_file() || entry.is_directory())
+      SyncPath(entry.path(), entry.is_directory());
+  }
+  SyncPath(root, true);
+}
+
 void SwapIntoPlace(const std::string& temp, const std::string& target) {
   std::string final_dir = target.substr(0, target.size() - 1);  // without the slash
   ::chmod(temp.c_str(), 0755);
@@ -273,6 +310,7 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
   BuildReport report;
   report.system_dir = AbsoluteDirectory(target_dir);
   const std::string& target = report.system_dir;
+  RefuseWhileNodesRun(target);
   Builder b(source, target, d);
 
   // Everything that can be wrong with the sources is found before anything is written.
@@ -292,9 +330,8 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     const fs::path src = source / l.source;
     auto entries = ParseLanguageSource(ReadText(src, "language source"), src.string());
     CompiledLanguage c = CompileLanguage(entries);
-    if (!c.colour_in_text.empty()) {
-      report.notes.push_back(l.name + ": " + std::to_string(c.colour_in_text.size()) +
-                             " entries carry their colour as ^K[xx in the text");
+    if (const std::string colours = ColourReport(c); !colours.empty()) {
+      report.notes.push_back(l.name + ": " + colours);
     }
     compiled.push_back({l.definition, std::move(c.bytes)});
     Placement menus = b.Place(l.menus, true);
@@ -501,7 +538,7 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     // The file database of each area, filled from the files in its directory.
     const fs::path filebase = in_temp(WithSlash(filebase_dir));
     const uint32_t today = core::PackDate(Today());
-    std::string sysop = GetConfigField(config, *FindConfigField("sysop_name"));
+    std::string sysop = GetConfigField(config, core::config_field::kSysopName);
     for (const auto& [area, place] : area_dirs) {
       const int number = area->record.word0;
       const fs::path hdr = filebase / ("hdr/fdb" + std::to_string(number) + ".hdr");
@@ -521,6 +558,8 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
                              std::to_string(db.file_count) + " files");
     }
     fs::create_directories(temp / "logs");
+    SyncTree(temp);
+    RefuseWhileNodesRun(target);  // a node may have started while the new system was written
     SwapIntoPlace(temp.string(), target);
   } catch (const fs::filesystem_error& e) {
     fs::remove_all(temp);
@@ -529,6 +568,15 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     std::error_code ignored;
     fs::remove_all(temp, ignored);
     throw;
+  }
+  if (const int fd =
+          ::open(fs::path(final_dir).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      fd < 0 || ::fsync(fd) != 0) {
+    report.notes.push_back("the directory holding " + final_dir +
+                           " could not be flushed to disk: " + std::strerror(errno));
+    if (fd >= 0) ::close(fd);
+  } else {
+    ::close(fd);
   }
   report.notes.push_back(std::to_string(menu_files.size()) + " menus, " +
                          std::to_string(d.message_areas.size()) + " message areas, " +

@@ -8,7 +8,7 @@
 #include "core/crc32.h"
 #include "core/dos_date.h"
 #include "core/text.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/source_error.h"
 #include "tools/source_text.h"
 
@@ -190,7 +190,7 @@ SystemDescription ReadSystemDescription(const std::string& toml_text, const std:
     if (!t) top.Fail(*n, "[config] must be a table");
     for (auto&& [k, v] : *t) {
       std::string key(k.str());
-      const ConfigField* field = FindConfigField(key);
+      const core::ConfigField* field = core::FindConfigField(key);
       if (!field || key == "system_path") {
         top.Fail(v, "unknown CONFIG.VX field \"" + key + "\"");
       }
@@ -204,7 +204,7 @@ SystemDescription ReadSystemDescription(const std::string& toml_text, const std:
       } else {
         top.Fail(v, key + " must be a text, a number or true/false");
       }
-      std::vector<uint8_t> probe(kConfigFileSize, 0);
+      std::vector<uint8_t> probe(core::kConfigSize, 0);
       if (!field->is_directory && !field->is_file) {
         std::string error = SetConfigField(probe, *field, value);
         if (!error.empty()) top.Fail(v, key + ": " + error);

@@ -9,7 +9,7 @@
 #include "core/text.h"
 #include "platform/dos_path.h"
 #include "platform/environment.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/source_error.h"
 #include "tools/source_text.h"
 
@@ -95,7 +95,7 @@ std::string UserBaseDirectory(const std::string& system_dir) {
   if (dir.empty() || dir.back() != '/') dir += '/';
   auto config = core::ReadWholeFile(dir + "CONFIG.VX");
   if (!config) throw SourceError("no CONFIG.VX in " + dir);
-  std::string msgbase = core::Trim(GetConfigField(*config, *FindConfigField("msgbase_path")));
+  std::string msgbase = core::Trim(GetConfigField(*config, core::config_field::kMsgBasePath));
   if (msgbase.empty()) return dir;
   platform::Environment env = platform::Environment::FromProcess();
   std::string host = platform::HostPath(msgbase, env);

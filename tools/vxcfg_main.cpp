@@ -119,8 +119,8 @@ int Run(const std::vector<std::string>& a) {
     WriteOutput(a[2], c.bytes);
     std::cout << "compiled " << entries.size() << " entries into " << a[2] << " ("
               << c.bytes.size() << " bytes)";
-    if (!c.colour_in_text.empty()) {
-      std::cout << "; " << c.colour_in_text.size() << " carry their colour as ^K[xx in the text";
+    if (const std::string report = vx::tools::ColourReport(c); !report.empty()) {
+      std::cout << "; " << report;
     }
     std::cout << "\n";
     return 0;

@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <vector>
+
 #include "core/record_stream.h"
 #include "core/text.h"
 #include "platform/dos_path.h"
@@ -58,31 +60,24 @@ ConfigLoad ReadConfiguration(const platform::Environment& env) {
                    "; missing fields read as empty";
   }
 
+  std::vector<uint8_t> bytes(static_cast<size_t>(kConfigSize), 0);
+  bytes.resize(file->ReadBytes(bytes.data(), bytes.size()));
+  const ConfigRecord record(bytes);
+  using namespace config_field;
   Configuration& c = load.config;
-  file->SeekPosition(config_pos::kMenuPath);
-  c.menu_path = file->ReadPascalString(60);
-  c.text_path = file->ReadPascalString(60);
-  c.path3 = file->ReadPascalString(60);
-  c.path4 = file->ReadPascalString(60);
-  c.msgbase_path = file->ReadPascalString(60);
-  std::string stored_system = Trim(file->ReadPascalString(60));
-  file->SeekPosition(config_pos::kLogFileName);
-  c.log_file_name = file->ReadPascalString(60);
-  file->SeekPosition(config_pos::kPath7);
-  c.path7 = file->ReadPascalString(60);
-  file->SeekPosition(config_pos::kSemaphorePath);
-  c.semaphore_path = file->ReadPascalString(60);
-  file->SeekPosition(config_pos::kFileBasePath);
-  c.filebase_path = file->ReadPascalString(60);
-  file->SeekPosition(config_pos::kPath10);
-  c.path10 = file->ReadPascalString(60);
-  file->SeekPosition(config_pos::kAddressTable);
-  for (NetAddress& a : c.addresses) {
-    a.zone = file->ReadWord();
-    a.net = file->ReadWord();
-    a.node = file->ReadWord();
-    a.point = file->ReadWord();
-  }
+  c.menu_path = record.Text(kMenuPath);
+  c.text_path = record.Text(kTextPath);
+  c.path3 = record.Text(kPath3);
+  c.path4 = record.Text(kPath4);
+  c.msgbase_path = record.Text(kMsgBasePath);
+  const std::string stored_system = Trim(record.Text(kSystemPath));
+  c.log_file_name = record.Text(kLogFileName);
+  c.path7 = record.Text(kTransferPath);
+  c.semaphore_path = record.Text(kSemaphorePath);
+  c.filebase_path = record.Text(kFileBasePath);
+  c.path10 = record.Text(kPath10);
+  for (size_t i = 0; i < c.addresses.size(); ++i)
+    c.addresses[i] = record.Address(kAddressFields[i]);
 
   // The stored system path replaces the located one, unless it names a directory that does not
   // exist here (a DOS path from the system's old home, say): then the node keeps the directory in
@@ -115,86 +110,49 @@ ConfigLoad ReadConfiguration(const platform::Environment& env) {
   return load;
 }
 
-std::optional<std::string> ConfigAccessors::ReadField(int position, int width) const {
-  auto file = RecordFile::Open(platform::HostPath(system_path_ + "CONFIG.VX", *env_),
-                               RecordFile::Mode::kRead);
-  if (!file) return std::nullopt;
-  file->SeekPosition(static_cast<uint64_t>(position));
-  return file->ReadChars(width);
-}
-
-bool ConfigAccessors::Exists() const {
-  return FileExists(platform::HostPath(system_path_ + "CONFIG.VX", *env_));
-}
-
-uint8_t ConfigAccessors::ByteAt(int position) const {
-  auto bytes = ReadField(position, 1);
-  return bytes ? static_cast<uint8_t>((*bytes)[0]) : 0;
-}
-
-uint16_t ConfigAccessors::WordAt(int position) const {
-  auto bytes = ReadField(position, 2);
-  if (!bytes) return 0;
-  MemoryStream m(std::vector<uint8_t>(bytes->begin(), bytes->end()));
-  return m.ReadWord();
-}
-
-std::string ConfigAccessors::StringAt(int position, int width) const {
-  auto bytes = ReadField(position, width + 1);
-  if (!bytes) return {};
-  MemoryStream m(std::vector<uint8_t>(bytes->begin(), bytes->end()));
-  return m.ReadPascalString(width);
-}
-
-int ConfigAccessors::NameAttempts() const {
-  int n = ByteAt(5754);
-  return n == 0 ? 999 : n;
-}
-
-std::pair<int, int> ConfigAccessors::ColourSet(int k) const {
-  static constexpr int kPositions[5] = {1523, 2954, 2587, 3214, 1546};
-  if (k < 1 || k > 5) return {7, 0};
-  int position = kPositions[k - 1];
-  int fg = ByteAt(position);
-  int bg = ByteAt(position + 1);
-  return {fg == 0 ? 7 : fg, bg};
-}
-
-int ConfigAccessors::FileListColour() const {
-  auto [fg, bg] = ColourSet(4);
-  return 16 * bg + fg;
-}
-
-std::array<int, 51> ReadExitErrorlevelTable(const ConfigAccessors& config) {
+std::array<int, 51> ReadExitErrorlevelTable(const ConfigSnapshot& config) {
   std::array<int, 51> table;
   table.fill(-1);
-  static constexpr std::pair<int, int> kSlots[] = {
-      {0, 1531},  {1, 1532},  {2, 1533},  {3, 1534},  {4, 1535},  {5, 2820},  {6, 1536},
-      {7, 2821},  {8, 2822},  {9, 3257},  {10, 1537}, {11, 5745}, {12, 5746}, {13, 5747},
-      {14, 5748}, {15, 5816}, {16, 5817}, {17, 1538}, {18, 5749}, {19, 5750}, {49, 5331}};
-  for (auto [slot, position] : kSlots) table[static_cast<size_t>(slot)] = config.ByteAt(position);
+  const ConfigRecord record = config.Record();
+  for (const ErrorlevelSlot& s : kErrorlevelSlots) {
+    table[static_cast<size_t>(s.slot)] = record.Byte(s.field);
+  }
   return table;
 }
 
-uint8_t NewUserSettings::Switch(int position) const {
-  for (auto [p, value] : switches) {
-    if (p == position) return value;
-  }
-  return 0;
-}
-
-std::optional<NewUserSettings> ReadNewUserSettings(const ConfigAccessors& config) {
+std::optional<NewUserSettings> ReadNewUserSettings(const ConfigSnapshot& config) {
   if (!config.Exists()) return std::nullopt;
+  const ConfigRecord r = config.Record();
+  using namespace config_field;
   NewUserSettings s;
-  s.security = config.WordAt(1290);
-  s.second_number = config.WordAt(1292);
-  for (int i = 0; i < 4; ++i) s.flags[static_cast<size_t>(i)] = FlagByteToText(config.ByteAt(1294 + i));
-  s.new_user_option = config.ByteAt(3661);
-  s.new_user_number = config.WordAt(3662);
-  static constexpr int kSwitches[22] = {1491, 1494, 1495, 1500, 1501, 1502, 1543, 2333,
-                                        2334, 2501, 2502, 2692, 2694, 2884, 2885, 2930,
-                                        2947, 2948, 5335, 5741, 5742, 5744};
-  for (size_t i = 0; i < 22; ++i) s.switches[i] = {kSwitches[i], config.ByteAt(kSwitches[i])};
+  s.security = r.Word(kNewUserSecurity);
+  s.second_number = r.Word(kNewUserSecondNumber);
+  const std::array<uint8_t, 4> flags = r.Flags(kNewUserFlags);
+  for (size_t i = 0; i < flags.size(); ++i) s.flags[i] = FlagByteToText(flags[i]);
+  s.option = r.Byte(kNewUserOption);
+  s.option_number = r.Word(kNewUserOptionNumber);
+  s.names_without_blank = r.Byte(kNamesWithoutBlank);
+  s.ask_ansi = r.Byte(kAskAnsi);
+  s.ask_prompt9 = r.Byte(kAskPrompt9);
+  s.ask_prompt10 = r.Byte(kAskPrompt10);
+  s.ask_prompt11 = r.Byte(kAskPrompt11);
+  s.ask_prompt12 = r.Byte(kAskPrompt12);
+  s.ask_more_prompt = r.Byte(kAskMorePrompt);
+  s.ask_clear_screen = r.Byte(kAskClearScreen);
+  s.ask_address = r.Byte(kAskAddress);
+  s.ask_sex = r.Byte(kAskSex);
+  s.ask_prompt647 = r.Byte(kAskPrompt647);
+  s.ask_voice_phone = r.Byte(kAskVoicePhone);
+  s.ask_data_phone = r.Byte(kAskDataPhone);
+  s.date_format = r.Byte(kNewUserDateFormat);
+  s.ask_birth_date = r.Byte(kAskBirthDate);
+  s.ask_language = r.Byte(kAskLanguage);
+  s.question_2333 = r.Byte(kQuestion2333);
+  s.question_2501 = r.Byte(kQuestion2501);
+  s.question_2694 = r.Byte(kQuestion2694);
+  s.question_2947 = r.Byte(kQuestion2947);
+  s.question_2948 = r.Byte(kQuestion2948);
+  s.question_5744 = r.Byte(kQuestion5744);
   return s;
 }
 

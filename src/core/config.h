@@ -1,16 +1,7 @@
 // CONFIG.VX, the system-wide configuration: one 6331-byte record that the configuration utility
-// writes and every node reads (never writes). Positions are 1-based.
-//
-//   pos   field                          pos   field
-//   752   String[60] MenuPath            1411  String[60] LogFileName ("*N" = node number)
-//   813   String[60] TextPath            2368  String[60] path 7 (transfers)
-//   874   String[60] path 3              3028  String[60] SemaphorePath
-//   935   String[60] path 4              3090  String[60] FileBasePath
-//   996   String[60] MsgBasePath         3153  String[60] path 10
-//   1057  String[60] SystemPath          1179  10 x 4 x uint16 network addresses
-//
-// The single fields that the node reads on demand are listed with their accessors in
-// ConfigAccessors; the exit errorlevels and new-user defaults below them.
+// writes and every node reads (never writes). Its layout is the table of config_fields.h. Here:
+// locating the file at start-up and the fields read once then (the paths, the front-end
+// errorlevels, the new-user defaults); config_snapshot.h holds the fields read during the call.
 #pragma once
 
 #include <array>
@@ -19,24 +10,14 @@
 #include <string>
 #include <utility>
 
+#include "core/config_fields.h"
+#include "core/config_snapshot.h"
 #include "platform/environment.h"
 
 namespace vx::core {
 
-inline constexpr int kConfigSize = 6331;
 inline constexpr const char* kVersionText = "0.982 beta2 (Public)";
 inline constexpr const char* kBuildNumber = "1";
-
-namespace config_pos {
-inline constexpr int kMenuPath = 752, kTextPath = 813, kPath3 = 874, kPath4 = 935,
-                     kMsgBasePath = 996, kSystemPath = 1057, kAddressTable = 1179,
-                     kLogFileName = 1411, kPath7 = 2368, kSemaphorePath = 3028,
-                     kFileBasePath = 3090, kPath10 = 3153;
-}  // namespace config_pos
-
-struct NetAddress {
-  uint16_t zone = 0, net = 0, node = 0, point = 0;
-};
 
 // The fields read once at start-up, completed (empty paths fall back to the system path, every
 // directory ends in a backslash). Paths are as stored: DOS or host paths.
@@ -67,74 +48,41 @@ struct ConfigLoad {
 // directory named by VX), reads and completes the path fields.
 ConfigLoad ReadConfiguration(const platform::Environment& env);
 
-// Reads one field of CONFIG.VX afresh on every call, so that a change by the configuration
-// utility is seen at once. A missing or short file gives zeros and empty texts.
-class ConfigAccessors {
- public:
-  ConfigAccessors(std::string system_path, const platform::Environment& env)
-      : system_path_(std::move(system_path)), env_(&env) {}
-
-  uint8_t ByteAt(int position) const;
-  uint16_t WordAt(int position) const;
-  std::string StringAt(int position, int width) const;
-  bool Exists() const;
-
-  std::string MessageEntryText1118() const { return StringAt(1118, 60); }
-  std::string SystemName() const { return StringAt(1259, 30); }
-  std::string MessageEntryText1359() const { return StringAt(1359, 15); }
-  std::string SysopName() const { return StringAt(1375, 35); }
-  uint16_t InactivityTimeout() const { return WordAt(1480); }
-  uint8_t LogonMinutes() const { return ByteAt(1482); }
-  uint16_t PasswordAttempts() const { return WordAt(1484); }
-  uint16_t PageValue() const { return WordAt(1488); }
-  uint8_t AfterLogonValue1493() const { return ByteAt(1493); }
-  uint8_t PasswordChangeValue() const { return ByteAt(1540); }
-  uint16_t UploadValue() const { return WordAt(1541); }
-  uint8_t MenuDispatcherValue() const { return ByteAt(2163); }
-  uint8_t WatchdogArea() const { return ByteAt(2164); }
-  std::string NamePromptText() const { return StringAt(2178, 40); }
-  uint8_t AfterLogonValue2219() const { return ByteAt(2219); }
-  std::string MessageEntryText2220() const { return StringAt(2220, 60); }
-  char OpenBracket() const { return static_cast<char>(ByteAt(2331)); }
-  char CloseBracket() const { return static_cast<char>(ByteAt(2332)); }
-  uint8_t SysopMessageArea() const { return ByteAt(2503); }
-  std::string LanguageSelectionText2589() const { return StringAt(2589, 40); }
-  char MaskEchoCharacter() const { return static_cast<char>(ByteAt(2695)); }
-  std::string LanguageSelectionText2886() const { return StringAt(2886, 40); }
-  bool FileListFlag() const { return ByteAt(3151) != 0; }
-  std::string FileListText1() const { return StringAt(3259, 200); }
-  std::string FileListText2() const { return StringAt(3460, 200); }
-  int NameAttempts() const;  // 0 stored means 999
-  // Colour set k (1..5) as (foreground, background); a stored foreground of 0 is light grey.
-  std::pair<int, int> ColourSet(int k) const;
-  int FileListColour() const;  // 16 x background + foreground of colour set 4
-
-  const std::string& system_path() const { return system_path_; }
-
- private:
-  std::optional<std::string> ReadField(int position, int width) const;
-  std::string system_path_;
-  const platform::Environment* env_;
-};
-
 // The 51 errorlevels of a front-end program, from single bytes of CONFIG.VX; empty slots (-1)
 // never match.
-std::array<int, 51> ReadExitErrorlevelTable(const ConfigAccessors& config);
+std::array<int, 51> ReadExitErrorlevelTable(const ConfigSnapshot& config);
 
-// The new-user defaults of CONFIG.VX, as the logon applies them.
+// The new-user defaults of CONFIG.VX, as the logon applies them. A question switch is 0 (set
+// without asking), 1 (clear without asking) or 2 (ask), unless its comment says otherwise.
 struct NewUserSettings {
   uint16_t security = 0;
   uint16_t second_number = 0;
   std::array<std::string, 4> flags = {"00000000", "00000000", "00000000", "00000000"};
-  uint8_t new_user_option = 0;   // position 3661
-  uint16_t new_user_number = 0;  // position 3662
-  // The question switches, keyed by position: 1491, 1494, 1495, 1500, 1501, 1502, 1543, 2333,
-  // 2334, 2501, 2502, 2692, 2694, 2884, 2885, 2930, 2947, 2948, 5335, 5741, 5742, 5744.
-  std::array<std::pair<int, uint8_t>, 22> switches{};
-  uint8_t Switch(int position) const;
+  uint8_t option = 0;
+  uint16_t option_number = 0;
+
+  uint8_t names_without_blank = 0;  // 0: a name must hold a blank
+  uint8_t ask_ansi = 0;             // prompt 8, Attribute character 4
+  uint8_t ask_prompt9 = 0;          // Attribute character 7, asked only with ANSI
+  uint8_t ask_prompt10 = 0;         // Attribute2 character 2
+  uint8_t ask_prompt11 = 0;         // Attribute2 character 1
+  uint8_t ask_prompt12 = 0;         // Attribute2 character 3
+  uint8_t ask_more_prompt = 0;      // prompt 14, Attribute character 3
+  uint8_t ask_clear_screen = 0;     // prompt 15, Attribute character 2
+  uint8_t ask_address = 0;          // 1: ask the address lines
+  uint8_t ask_sex = 0;              // 1: ask the sex (prompt 653)
+  uint8_t ask_prompt647 = 0;        // Attribute2 character 6
+  uint8_t ask_voice_phone = 0;      // 1: ask
+  uint8_t ask_data_phone = 0;       // 1: ask
+  uint8_t date_format = 0;          // above 0: taken without asking; 0: ask
+  uint8_t ask_birth_date = 0;       // 1: ask
+  uint8_t ask_language = 0;         // 0: the first language the caller may use; otherwise ask
+  // Read with the others; the questionnaire does not ask them.
+  uint8_t question_2333 = 0, question_2501 = 0, question_2694 = 0, question_2947 = 0,
+          question_2948 = 0, question_5744 = 0;
 };
 
 // nullopt when CONFIG.VX cannot be opened.
-std::optional<NewUserSettings> ReadNewUserSettings(const ConfigAccessors& config);
+std::optional<NewUserSettings> ReadNewUserSettings(const ConfigSnapshot& config);
 
 }  // namespace vx::core

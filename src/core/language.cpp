@@ -99,6 +99,13 @@ void LanguageTable::Set(int n, std::string text, uint8_t colour) {
   colours_[static_cast<size_t>(n)] = colour;
 }
 
+bool IsValueEntry(int n) {
+  const auto between = [n](int first, int last) { return n >= first && n <= last; };
+  return between(0, 1) || between(116, 117) || between(169, 174) || n == 570 || n == 572 ||
+         between(250, 256) || between(380, 382) || between(661, 662) || n == 471 ||
+         between(476, 479) || n == 488;
+}
+
 std::string CompleteLanguageFileName(const std::string& name, const std::string& system_path) {
   std::string file = Trim(name);
   if (file.find('.') == std::string::npos) file += ".VXL";

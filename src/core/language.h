@@ -75,6 +75,14 @@ class LanguageTable {
   std::array<uint8_t, kLastLanguageEntry + 1> colours_{};
 };
 
+// True for the entries that the node inserts into other texts as values rather than showing them
+// as prompts of their own: the yes and no words (0, 1), the on/off words (116, 117), the status
+// words of the users-online list (169..174, 570, 572, fitted to columns), the weekday names
+// (250..256, also cut to three letters), the area kinds (380..382, 661, 662), the separator of
+// choice hints (471), the date format names (476..479) and the empty forwarding address (488).
+// Such an entry's colour belongs in its colour byte, never as a code inside its text.
+bool IsValueEntry(int n);
+
 // The file name of a definition completed as the loader does it: ".VXL" appended when the name
 // has no "."; the system directory put in front when it has no backslash (a host path, one with
 // "/", is taken as it is).

@@ -52,6 +52,7 @@ struct NodeSession {
 
   // Configuration and languages.
   core::Configuration config;
+  core::ConfigSnapshot config_snapshot{env};  // CONFIG.VX during the call, through Config()
   core::LanguageList languages;
   core::LanguageTable language;
   std::array<std::pair<int, int>, 5> colour_sets{};  // (foreground, background), sets 1..5
@@ -68,11 +69,11 @@ struct NodeSession {
   NodeWindow no_window;
 
   // The caller's terminal: all output, input and display files (built on the members above).
-  terminal::Terminal terminal{terminal::TerminalContext{loop, comm, env, config, languages, language,
-                                                        caller.user, colour_sets}};
+  terminal::Terminal terminal{terminal::TerminalContext{
+      loop, comm, env, config, config_snapshot, languages, language, caller.user, colour_sets}};
   SessionCodeValues code_values{*this};
 
-  core::ConfigAccessors Config() const { return core::ConfigAccessors(config.system_path, env); }
+  const core::ConfigSnapshot& Config() const { return config_snapshot; }
   core::AreaFiles AreaFiles() const { return core::AreaFiles(config.system_path, env); }
   // The user base, whose lock waits run the event loop.
   core::UserBase Users() const;

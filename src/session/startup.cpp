@@ -189,15 +189,16 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   core::ConfigLoad load = core::ReadConfiguration(session.env);
   if (!load.ok) FailEarly(session, load.text, load.title, kExitStartupFailed);
   session.config = load.config;
-  const core::ConfigAccessors config = session.Config();
+  session.config_snapshot.SetSystemPath(session.config.system_path);
+  const core::ConfigSnapshot& config = session.Config();
 
   // 2. Settings of the output and the file lists.
   char echo = config.MaskEchoCharacter();
   session.mask_echo_character = echo ? std::string(1, echo) : std::string();
   session.terminal.input().echo_character = session.mask_echo_character;
   session.file_list_colour = config.FileListColour();
-  session.file_list_text1 = config.FileListText1();
-  session.file_list_text2 = config.FileListText2();
+  session.file_list_text1 = config.FileListFormat();
+  session.file_list_text2 = config.SecondFileListText();
   ReadSystemInfo(session);
 
   // 4. Node number, log and debug mode. A node number outside 1..255 would put the node's status

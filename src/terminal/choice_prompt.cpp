@@ -59,11 +59,14 @@ int Terminal::AskChoice(int n) {
     if (blank != std::string_view::npos) shown = body.substr(blank + 1);
     if (keys.size() == 1) default_position = 1;
   } else {
-    // An empty yes or no entry would leave the prompt without its key; Y and N stand in.
-    const std::string& yes = language.Text(0);
-    const std::string& no = language.Text(1);
-    keys += yes.empty() ? 'Y' : core::UpperChar(yes[0]);
-    keys += no.empty() ? 'N' : core::UpperChar(no[0]);
+    // An empty yes or no entry would leave the prompt without its key; Y and N stand in. A
+    // colour code in front of the word is not its key.
+    const auto key_of = [&language](int entry, char otherwise) {
+      const std::string first = SliceValue(CleanValue(language.Text(entry)), 0, 1);
+      return ValueLength(first) == 1 ? core::UpperChar(first.back()) : otherwise;
+    };
+    keys += key_of(0, 'Y');
+    keys += key_of(1, 'N');
     const char last = text.empty() ? '\0' : core::UpperChar(text.back());
     if (last == 'Y') {
       default_position = 1;
@@ -74,10 +77,11 @@ int Terminal::AskChoice(int n) {
   }
 
   std::string hint;
-  const core::ConfigAccessors config(context_.config.system_path, context_.env);
+  const std::string separator = CleanValue(language.Text(471));
+  const core::ConfigSnapshot& config = context_.config_snapshot;
   if (const char open = config.OpenBracket(); open != '\0') hint += open;
   for (size_t i = 0; i < keys.size(); ++i) {
-    if (i > 0) hint += language.Text(471);
+    if (i > 0) hint += separator;
     hint += static_cast<int>(i) + 1 == default_position ? keys[i] : core::LowerChar(keys[i]);
   }
   if (const char close = config.CloseBracket(); close != '\0') hint += close;
@@ -114,9 +118,11 @@ int Terminal::AskChoice(int n) {
 
   if (!hot_key_form) {
     const int entry = choice == 1 ? 0 : 1;
-    const std::string& answer = language.Text(entry);
+    // The word without its key letter, the blank after it and its last character.
+    const std::string answer = CleanValue(language.Text(entry));
+    const size_t length = ValueLength(answer);
     SetPromptColor(entry);
-    if (answer.size() > 3) Display(std::string_view(answer).substr(2, answer.size() - 3));
+    if (length > 3) Display(SliceValue(answer, 2, length - 3));
   }
   return choice;
 }

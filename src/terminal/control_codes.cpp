@@ -37,8 +37,67 @@ std::string FlagPicture(std::string_view flags) {
   return out;
 }
 
+// ^K "[" and two hexadecimal digits at `at`.
+bool IsColourCode(std::string_view text, size_t at) {
+  const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+  return at + 3 < text.size() && text[at] == kCtrlK && text[at + 1] == '[' && hex(text[at + 2]) &&
+         hex(text[at + 3]);
+}
 
 }  // namespace
+
+std::string CleanValue(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (IsColourCode(text, i)) {
+      out.append(text.substr(i, 4));
+      i += 3;
+    } else if (c == 0x1B && i + 1 < text.size() && text[i + 1] == '[') {
+      // A control sequence: parameters up to its final character (@ to ~) go with it.
+      i += 2;
+      while (i < text.size() && !(text[i] >= 0x40 && text[i] <= 0x7E)) ++i;
+    } else if (c >= 32) {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+size_t ValueLength(std::string_view clean) {
+  size_t length = 0;
+  for (size_t i = 0; i < clean.size(); ++i) {
+    if (IsColourCode(clean, i)) {
+      i += 3;
+    } else {
+      ++length;
+    }
+  }
+  return length;
+}
+
+std::string SliceValue(std::string_view clean, size_t first, size_t count) {
+  std::string out;
+  size_t shown = 0;  // characters passed so far, codes not counted
+  for (size_t i = 0; i < clean.size() && shown < first + count; ++i) {
+    if (IsColourCode(clean, i)) {
+      out.append(clean.substr(i, 4));
+      i += 3;
+    } else {
+      if (shown >= first) out += clean[i];
+      ++shown;
+    }
+  }
+  return out;
+}
+
+std::string FitValue(std::string_view clean, int width, int align) {
+  if (width <= 0) return {};
+  std::string out = SliceValue(clean, 0, static_cast<size_t>(width));
+  const std::string fill(static_cast<size_t>(width) - ValueLength(out), ' ');
+  return align == 0 ? out + fill : fill + out;
+}
 
 std::string PadText(std::string_view text, int width, int align) {
   if (width <= 0) return {};
@@ -112,7 +171,13 @@ void ControlCodes::ExpandTable(std::string& text, char marker, bool system) cons
     }
     out.append(text, from, at - from);
     const int width = static_cast<int>(letter - at - 1);
-    out += width > 0 ? PadText(value->text, width, value->number ? 1 : 0) : value->text;
+    // A ^K value may hold ^F codes: they are expanded before the value is fitted (the ^F pass
+    // comes second), and nothing else of its control characters but its colour codes remains.
+    std::string inner = value->text;
+    if (system) ExpandTable(inner, kCtrlF, false);
+    std::string clean = CleanValue(inner);
+    if (value->first_chars != std::string::npos) clean = SliceValue(clean, 0, value->first_chars);
+    out += width > 0 ? FitValue(clean, width, value->number ? 1 : 0) : clean;
     from = letter + 1;
   }
   out.append(text, from, std::string::npos);
@@ -128,12 +193,11 @@ std::string ControlCodes::OnOffText(bool on) const { return EntryWithColour(on ?
 std::string ControlCodes::FlagText(std::string_view flags, int k) const {
   const bool on =
       k >= 1 && static_cast<size_t>(k) <= flags.size() && flags[static_cast<size_t>(k - 1)] == '1';
-  return OnOffText(on);
+  return CleanValue(OnOffText(on));
 }
 
-std::string ControlCodes::WeekdayName() const {
-  const std::tm now = s_.clock.LocalTime();
-  return s_.language.Text(249 + now.tm_wday + 1);  // Sunday is weekday 1
+int ControlCodes::WeekdayEntry() const {
+  return 249 + s_.clock.LocalTime().tm_wday + 1;  // Sunday is weekday 1
 }
 
 std::string ControlCodes::LanguageName() const {
@@ -177,10 +241,8 @@ std::optional<ControlCodes::Value> ControlCodes::SystemCode(char code) const {
       return number(v.TotalCalls());
     case 'B':
       return text(CallerText(v.LastCallerName()));
-    case 'G': {
-      const int entry = 249 + s_.clock.LocalTime().tm_wday + 1;
-      return text(PromptColorCode(s_.language, entry) + s_.language.Text(entry));
-    }
+    case 'G':
+      return text(EntryWithColour(WeekdayEntry()));
     case 'H':
       return number(FileRecords(s_.config.msgbase_path + "USERS.BBS", 1016));
     case 'I': {
@@ -210,10 +272,8 @@ std::optional<ControlCodes::Value> ControlCodes::SystemCode(char code) const {
       return number(v.DailyTimeLimit());
     case 'R':
       return number(v.ConnectSpeed());
-    case 'S': {
-      const int entry = 249 + s_.clock.LocalTime().tm_wday + 1;
-      return text(PromptColorCode(s_.language, entry) + WeekdayName().substr(0, 3));
-    }
+    case 'S':
+      return Value{EntryWithColour(WeekdayEntry()), false, 3};
     case 'T':
       return number(v.DailyDownloadLimit());
     case 'W':

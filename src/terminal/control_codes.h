@@ -10,6 +10,9 @@
 // for codes of its own table again, so no text, however it was made, can make the expansion
 // repeat or grow without end. Texts that a caller typed (name, location, phones...) are inserted
 // without their control characters, so a caller cannot smuggle codes into the node's output.
+// Every other text value (language entries, area and language names) keeps only its colour codes
+// ^K "[" xx, which the output turns into colour sequences; they take no room in a field and are
+// never cut in half.
 #pragma once
 
 #include <optional>
@@ -40,6 +43,18 @@ std::string PadText(std::string_view text, int width, int align);
 // empty when the entry has colour 0.
 std::string PromptColorCode(const core::LanguageTable& language, int n);
 
+// A text to be inserted as a value: its colour codes ^K "[" + two hexadecimal digits stay, every
+// other control character goes (an escape sequence with its parameters).
+std::string CleanValue(std::string_view text);
+// Characters of a clean value that take a place on the screen (all but its colour codes).
+size_t ValueLength(std::string_view clean);
+// The characters first .. first + count - 1 of a clean value, counted without its colour codes,
+// with the colour codes that come before the last of them.
+std::string SliceValue(std::string_view clean, size_t first, size_t count);
+// A clean value cut to `width` characters and padded with blanks: on the right when align is 0,
+// on the left otherwise.
+std::string FitValue(std::string_view clean, int width, int align);
+
 class ControlCodes {
  public:
   struct Sources {
@@ -63,20 +78,22 @@ class ControlCodes {
   std::string Expand(std::string_view text, bool positioned) const;
 
   // Language entry 116 (set) or 117 (clear), each preceded by its colour code, for character k
-  // (1-based) of a flag string.
+  // (1-based) of a flag string; a value to insert (see CleanValue).
   std::string FlagText(std::string_view flags, int k) const;
-  std::string OnOffText(bool on) const;
 
  private:
   struct Value {
     std::string text;
     bool number = false;
+    size_t first_chars = std::string::npos;  // only so many of its characters (codes not counted)
   };
   std::optional<Value> SystemCode(char code) const;
   std::optional<Value> UserCode(char code) const;
   void ExpandTable(std::string& text, char marker, bool system) const;
+  // Language entry n preceded by its colour code, as it stands in the language file.
   std::string EntryWithColour(int n) const;
-  std::string WeekdayName() const;
+  std::string OnOffText(bool on) const;
+  int WeekdayEntry() const;  // the language entry of today's weekday name
   std::string LanguageName() const;
   long FileRecords(const std::string& path, long record_size) const;
 

@@ -42,6 +42,7 @@ struct TerminalContext {
   comm::CommControl& comm;
   const platform::Environment& env;
   const core::Configuration& config;  // text path, system path, message base path
+  const core::ConfigSnapshot& config_snapshot;  // settings read during the call
   const core::LanguageList& languages;
   const core::LanguageTable& language;
   core::UserRecord& user;  // Attribute, ScreenLength, ScreenWidth, Language, DateFormat...

@@ -81,6 +81,7 @@ class TerminalTest : public ::testing::Test {
     config_bytes[2331] = ']';
     std::ofstream(dir / "CONFIG.VX", std::ios::binary) << config_bytes;
     config.system_path = dir.string() + "/";
+    config_snapshot.SetSystemPath(config.system_path);
     user.screen_length = 24;
     user.attribute = "01100000";  // clear screen and more prompt allowed
     user.language = 1;
@@ -102,13 +103,14 @@ class TerminalTest : public ::testing::Test {
   platform::EventLoop loop{clock};
   platform::Environment env;
   core::Configuration config;
+  core::ConfigSnapshot config_snapshot{env};
   core::LanguageList languages;
   core::LanguageTable language;
   core::UserRecord user;
   ColourSets colour_sets{};
   ScriptedLine line;
-  Terminal terminal{
-      TerminalContext{loop, line, env, config, languages, language, user, colour_sets}};
+  Terminal terminal{TerminalContext{loop, line, env, config, config_snapshot, languages, language,
+                                    user, colour_sets}};
 };
 
 }  // namespace vx::terminal::testing

@@ -141,12 +141,13 @@ class WholeCallTest : public ::testing::Test {
     dir = TestDirectory();
     config.system_path = dir.string() + "/";
     config.text_path = config.system_path;
+    config_snapshot.SetSystemPath(config.system_path);
     user.screen_length = 24;
     user.attribute = "01100000";
     colour_sets = {{{7, 0}, {14, 0}, {11, 1}, {10, 0}, {15, 4}}};
     language.Set(67, "YNC More? (Yes, No, Continuous)\xff", 0x0E);
-    terminal = std::make_unique<Terminal>(
-        TerminalContext{loop, *line, env, config, languages, language, user, colour_sets});
+    terminal = std::make_unique<Terminal>(TerminalContext{loop, *line, env, config, config_snapshot,
+                                                          languages, language, user, colour_sets});
     terminal->input().hint = false;
   }
   ~WholeCallTest() override {
@@ -191,6 +192,7 @@ class WholeCallTest : public ::testing::Test {
   platform::Environment env;
   std::filesystem::path dir;
   core::Configuration config;
+  core::ConfigSnapshot config_snapshot{env};
   core::LanguageList languages;
   core::LanguageTable language;
   core::UserRecord user;

@@ -1,7 +1,13 @@
 // vxcfg build on the bundled demo sources, the user commands and the dumps of a whole system.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <map>
 
 #include "core/config.h"
 #include "core/crc32.h"
@@ -9,9 +15,11 @@
 #include "core/record_stream.h"
 #include "files/file_database_records.h"
 #include "platform/environment.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tools/dump.h"
 #include "tools/file_area_import.h"
+#include "tools/running_nodes.h"
 #include "tools/source_error.h"
 #include "tools/system_builder.h"
 #include "tools/system_description.h"
@@ -66,7 +74,7 @@ TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
   EXPECT_EQ(load.config.system_path, sys);
   EXPECT_EQ(load.config.menu_path, sys + "menus/");
   EXPECT_EQ(load.config.log_file_name, sys + "logs/node*N.log");
-  core::ConfigAccessors config(sys, env);
+  core::ConfigSnapshot config(env, sys);
   EXPECT_EQ(config.SystemName(), "The Lighthouse BBS");
   EXPECT_EQ(config.PasswordAttempts(), 3);
   auto list = core::LanguageList::Parse(*core::ReadWholeFile(sys + "LANGUAGE.VX"));
@@ -144,6 +152,136 @@ TEST(BuildSystem, PathsThatDoNotFitStopTheBuildAndChangeNothing) {
   error = BuildError(source, sys);
   EXPECT_NE(error.find("system.toml:6: unknown setting \"nam\""), std::string::npos) << error;
   EXPECT_EQ(fs::file_size(sys + "MESSAGES.VX"), 2u * 224);
+}
+
+TEST(BuildSystem, UnusedErrorlevelSlotsAre255UnlessTheSysopSetsThem) {
+  // A front-end program that ends with 0 must not be taken for a local logon (slot 0).
+  test::TempDir dir;
+  std::string source = dir / "src";
+  fs::copy(kDemo, source, fs::copy_options::recursive);
+  std::string toml = test::ReadFile(source + "/system.toml");
+  toml.replace(toml.find("[config]\n"), 9, "[config]\nerrorlevel_slot_5 = 7\nerrorlevel_slot_49 = 0\n");
+  test::WriteFile(source + "/system.toml", toml);
+  const std::string sys = BuildSystem(source, dir / "sys", {}).system_dir;
+  Bytes config = *core::ReadWholeFile(sys + "CONFIG.VX");
+  // Slots by hand: 0..4 at 1531..1535, 5 at 2820, 6 at 1536, 7 and 8 at 2821, 2822, 9 at 3257,
+  // 10 at 1537, 11..14 at 5745..5748, 15 and 16 at 5816, 5817, 17 at 1538, 18 and 19 at 5749,
+  // 5750, 49 at 5331.
+  for (int position : {1531, 1532, 1533, 1534, 1535, 1536, 2821, 2822, 3257, 1537, 5745, 5746,
+                       5747, 5748, 5816, 5817, 1538, 5749, 5750}) {
+    EXPECT_EQ(config.at(static_cast<size_t>(position - 1)), 255) << position;
+  }
+  EXPECT_EQ(config.at(2819), 7);
+  EXPECT_EQ(config.at(5330), 0);
+  platform::Environment env;
+  std::array<int, 51> table = core::ReadExitErrorlevelTable(core::ConfigSnapshot(env, sys));
+  EXPECT_EQ(table[0], 255);
+  EXPECT_EQ(table[5], 7);
+  EXPECT_EQ(table[49], 0);
+  EXPECT_EQ(table[20], -1);
+
+  toml.replace(toml.find("errorlevel_slot_5 = 7"), 21, "errorlevel_slot_5 = 256");
+  test::WriteFile(source + "/system.toml", toml);
+  EXPECT_NE(BuildError(source, sys).find("errorlevel_slot_5"), std::string::npos);
+}
+
+// A stand-in for a running node: a child process that holds a write lock on a semaphore file until
+// the test lets it go.
+class LockHolder {
+ public:
+  LockHolder(const std::string& path, bool classic_lock) {
+    int ready[2], release[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(release), 0);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);
+      const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+      struct flock lock {};
+      lock.l_type = F_WRLCK;
+      lock.l_whence = SEEK_SET;
+      const bool locked = fd >= 0 && ::fcntl(fd, classic_lock ? F_SETLK : F_OFD_SETLK, &lock) == 0;
+      char byte = locked ? 'L' : 'E';
+      if (::write(ready[1], &byte, 1) != 1) ::_exit(2);
+      while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+      }
+      ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char byte = 0;
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'L');
+    ::close(ready[0]);
+  }
+  ~LockHolder() {
+    ::close(release_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+};
+
+// Every file below a directory with its bytes and modification time.
+std::map<std::string, std::pair<std::string, int64_t>> Snapshot(const std::string& dir) {
+  std::map<std::string, std::pair<std::string, int64_t>> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    struct stat st {};
+    ::lstat(e.path().c_str(), &st);
+    const int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    files[e.path().string()] = {e.is_regular_file() ? test::ReadFile(e.path().string()) : "",
+                                mtime};
+  }
+  return files;
+}
+
+TEST(BuildSystem, RefusedWhileANodeRunsAndNothingChanges) {
+  test::TempDir dir;
+  const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;
+  const std::string vxcfg = std::string(VX_BINARY_DIR) + "/tools/vxcfg";
+  {
+    LockHolder node(sys + "VxBusy.1", false);
+    const auto before = Snapshot(dir.path());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{vxcfg, "build", kDemo, sys},
+          std::vector<std::string>{vxcfg, "build", "--fresh", kDemo, sys}}) {
+      test::ProgramResult r = test::RunProgram(args, {"PATH=/usr/bin:/bin"}, dir.path());
+      EXPECT_EQ(r.exit_code, 1);
+      EXPECT_NE(r.error_output.find("in use by a running node"), std::string::npos)
+          << r.error_output;
+      EXPECT_NE(r.error_output.find("VxBusy.1"), std::string::npos) << r.error_output;
+    }
+    EXPECT_THROW(BuildSystem(kDemo, sys, {}), SourceError);
+    EXPECT_EQ(Snapshot(dir.path()), before);  // no file changed, none added beside the system
+  }
+  // The node has ended and left its semaphore behind: nothing holds it, the build goes ahead.
+  test::ProgramResult r = test::RunProgram({vxcfg, "build", kDemo, sys}, {}, dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.error_output;
+}
+
+TEST(BuildSystem, ANodeHoldingItsSemaphoreInTheSemaphoreDirectoryIsSeenToo) {
+  test::TempDir dir;
+  std::string source = dir / "src";
+  fs::copy(kDemo, source, fs::copy_options::recursive);
+  std::string toml = test::ReadFile(source + "/system.toml");
+  toml.replace(toml.find("[config]\n"), 9, "[config]\nsemaphore_path = \"busy\"\n");
+  test::WriteFile(source + "/system.toml", toml);
+  const std::string sys = BuildSystem(source, dir / "sys", {}).system_dir;
+  ASSERT_TRUE(fs::is_directory(sys + "busy"));
+  {
+    LockHolder node(sys + "busy/VXBUSY.12", true);  // a classic fcntl lock is seen as well
+    const auto before = Snapshot(dir.path());
+    EXPECT_EQ(HeldSemaphores(sys), std::vector<std::string>{sys + "busy/VXBUSY.12"});
+    EXPECT_THROW(BuildSystem(source, sys, {.fresh = true}), SourceError);
+    EXPECT_EQ(Snapshot(dir.path()), before);
+  }
+  EXPECT_TRUE(HeldSemaphores(sys).empty());
+  EXPECT_TRUE(HeldSemaphores(dir / "nowhere").empty());
 }
 
 TEST(UserBase, RecordAndIndexByHand) {

@@ -5,7 +5,7 @@
 #include "core/language.h"
 #include "core/record_stream.h"
 #include "menus/menu_file.h"
-#include "tools/config_fields.h"
+#include "tools/config_text.h"
 #include "tools/language_compiler.h"
 #include "tools/menu_compiler.h"
 #include "tools/source_error.h"
@@ -16,13 +16,13 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 TEST(ConfigFields, ValuesLandAtTheirPositions) {
-  Bytes config(kConfigFileSize, 0);
-  ASSERT_EQ(SetConfigField(config, *FindConfigField("system_name"), "Lighthouse"), "");
-  ASSERT_EQ(SetConfigField(config, *FindConfigField("inactivity_timeout"), "0x12C"), "");
-  ASSERT_EQ(SetConfigField(config, *FindConfigField("mask_echo"), "#"), "");
-  ASSERT_EQ(SetConfigField(config, *FindConfigField("new_user_flags"), "A1 A8 D2"), "");
-  ASSERT_EQ(SetConfigField(config, *FindConfigField("address_1"), "2:280/1.7"), "");
-  ASSERT_EQ(SetConfigField(config, *FindConfigField("name_attempts"), "3"), "");
+  Bytes config(core::kConfigSize, 0);
+  ASSERT_EQ(SetConfigField(config, *core::FindConfigField("system_name"), "Lighthouse"), "");
+  ASSERT_EQ(SetConfigField(config, *core::FindConfigField("inactivity_timeout"), "0x12C"), "");
+  ASSERT_EQ(SetConfigField(config, *core::FindConfigField("mask_echo"), "#"), "");
+  ASSERT_EQ(SetConfigField(config, *core::FindConfigField("new_user_flags"), "A1 A8 D2"), "");
+  ASSERT_EQ(SetConfigField(config, *core::FindConfigField("address_1"), "2:280/1.7"), "");
+  ASSERT_EQ(SetConfigField(config, *core::FindConfigField("name_attempts"), "3"), "");
   // Position p is byte p - 1.
   EXPECT_EQ(config[1258], 10);
   EXPECT_EQ(std::string(config.begin() + 1259, config.begin() + 1269), "Lighthouse");
@@ -39,22 +39,23 @@ TEST(ConfigFields, ValuesLandAtTheirPositions) {
   EXPECT_EQ(config.size(), 6331u);
 }
 
-TEST(ConfigFields, RefusesWhatDoesNotFitAndNoFieldsOverlap) {
-  Bytes config(kConfigFileSize, 0);
-  EXPECT_NE(SetConfigField(config, *FindConfigField("system_name"), std::string(31, 'x')), "");
+TEST(ConfigFields, RefusesWhatDoesNotFit) {
+  Bytes config(core::kConfigSize, 0);
+  EXPECT_NE(SetConfigField(config, *core::FindConfigField("system_name"), std::string(31, 'x')),
+            "");
   EXPECT_EQ(config[1258], 0);  // nothing was cut and written
-  EXPECT_NE(SetConfigField(config, *FindConfigField("logon_minutes"), "256"), "");
-  EXPECT_NE(SetConfigField(config, *FindConfigField("open_bracket"), "[["), "");
-  EXPECT_NE(SetConfigField(config, *FindConfigField("new_user_flags"), "E1"), "");
-  EXPECT_NE(SetConfigField(config, *FindConfigField("address_0"), "2/280:1"), "");
-  std::vector<int> owner(kConfigFileSize + 1, -1);
-  for (size_t i = 0; i < ConfigFields().size(); ++i) {
-    const ConfigField& f = ConfigFields()[i];
-    for (int p = f.position; p < f.position + FieldSize(f); ++p) {
-      ASSERT_LE(p, kConfigFileSize) << f.name;
-      EXPECT_EQ(owner[static_cast<size_t>(p)], -1) << f.name << " overlaps at " << p;
-      owner[static_cast<size_t>(p)] = static_cast<int>(i);
-    }
+  EXPECT_NE(SetConfigField(config, *core::FindConfigField("logon_minutes"), "256"), "");
+  EXPECT_NE(SetConfigField(config, *core::FindConfigField("open_bracket"), "[["), "");
+  EXPECT_NE(SetConfigField(config, *core::FindConfigField("new_user_flags"), "E1"), "");
+  EXPECT_NE(SetConfigField(config, *core::FindConfigField("address_0"), "2/280:1"), "");
+  EXPECT_EQ(config, Bytes(core::kConfigSize, 0));
+}
+
+TEST(ConfigFields, EveryDefaultIsAValueTheFieldTakes) {
+  Bytes config(core::kConfigSize, 0);
+  for (const core::ConfigField* f : core::ConfigFields()) {
+    EXPECT_EQ(SetConfigField(config, *f, f->default_value), "") << f->name;
+    EXPECT_EQ(GetConfigField(config, *f), f->default_value) << f->name;
   }
 }
 
@@ -94,9 +95,16 @@ TEST(LanguageCompiler, NodeReaderGetsTheSourceBack) {
   for (const LanguageEntry& e : entries) {
     bool in_text = std::find(c.colour_in_text.begin(), c.colour_in_text.end(), e.number) !=
                    c.colour_in_text.end();
+    bool dropped = std::find(c.colour_dropped.begin(), c.colour_dropped.end(), e.number) !=
+                   c.colour_dropped.end();
     if (in_text) {
+      EXPECT_FALSE(core::IsValueEntry(e.number)) << e.number;
       EXPECT_EQ(table.Colour(e.number), 0) << e.number;
-      EXPECT_EQ(table.Text(e.number), TextWithColourCode(e.number, e.text, e.colour)) << e.number;
+      EXPECT_EQ(table.Text(e.number), TextWithColourCode(e.text, e.colour)) << e.number;
+    } else if (dropped) {
+      EXPECT_TRUE(core::IsValueEntry(e.number)) << e.number;
+      EXPECT_EQ(table.Colour(e.number), 0) << e.number;
+      EXPECT_EQ(table.Text(e.number), e.text) << e.number;
     } else {
       EXPECT_EQ(table.Colour(e.number), e.colour) << e.number;
       EXPECT_EQ(table.Text(e.number), e.text) << e.number;
@@ -109,9 +117,9 @@ TEST(LanguageCompiler, NodeReaderGetsTheSourceBack) {
 }
 
 TEST(LanguageCompiler, ColourCodeGoesWhereThePromptFormsStillWork) {
-  EXPECT_EQ(TextWithColourCode(5, "Join? Y", 14), "\x0B[0EJoin? Y");
-  EXPECT_EQ(TextWithColourCode(67, "YNC More?\xFF", 15), "YNC \x0B[0FMore?\xFF");
-  EXPECT_EQ(TextWithColourCode(0, "Y Yes\xFF", 15), "Y \x0B[0FYes\xFF");
+  EXPECT_EQ(TextWithColourCode("Join? Y", 14), "\x0B[0EJoin? Y");
+  EXPECT_EQ(TextWithColourCode("YNC More?\xFF", 15), "YNC \x0B[0FMore?\xFF");
+  EXPECT_EQ(TextWithColourCode("YN\xFF", 15), "YN\xFF");  // nothing shown, nothing to colour
   // A long run of entries whose bytes anchor nothing: each falls back and still reads back.
   std::vector<LanguageEntry> entries;
   for (int k = 10; k < 60; ++k) entries.push_back({k, 0x1E, "zz", 0});
@@ -123,6 +131,80 @@ TEST(LanguageCompiler, ColourCodeGoesWhereThePromptFormsStillWork) {
                    c.colour_in_text.end();
     EXPECT_EQ(table.Text(k), in_text ? std::string("\x0B[1Ezz") : std::string("zz"));
     EXPECT_EQ(table.Colour(k), in_text ? 0 : 0x1E);
+  }
+}
+
+TEST(LanguageCompiler, ValuesNeverCarryAColourCodeInTheirText) {
+  // 116 and 117 (on and off) are inserted into other texts. 117, the last entry, is anchored by
+  // the final byte; no byte within reach of 116 fits and no ordinary entry follows that could be
+  // written another way: it loses its colour rather than carry a code that a field would cut.
+  CompiledLanguage c = CompileLanguage(
+      ParseLanguageSource("116 lightcyan/blue \"zz\"\n117 lightcyan/blue \"zz\"\n", "t.lng"));
+  // N = 118, the table takes 2 + 236 bytes; entries 0..116 point at 238, where 116's colour
+  // byte 0 is its own anchor; 117 starts at 241 and the final byte, 244, holds its distance 3.
+  Bytes expected = {118, 0};
+  for (int k = 0; k <= 116; ++k) expected.insert(expected.end(), {238, 0});
+  expected.insert(expected.end(), {244, 0, 0, 'z', 'z', 0x1B, 'z', 'z', 3});
+  EXPECT_EQ(c.bytes, expected);
+  EXPECT_TRUE(c.colour_in_text.empty());
+  EXPECT_EQ(c.colour_dropped, std::vector<int>{116});
+  core::LanguageTable table;
+  EXPECT_EQ(table.Load(c.bytes).problem, "");
+  EXPECT_EQ(table.Text(116), "zz");
+  EXPECT_EQ(table.Colour(116), 0);
+  EXPECT_EQ(table.Text(117), "zz");
+  EXPECT_EQ(table.Colour(117), 0x1B);
+  EXPECT_NE(ColourReport(c).find("116"), std::string::npos) << ColourReport(c);
+
+  // Ordinary entries around value entries: each value keeps its colour in its colour byte or
+  // goes without; its text is always the source's.
+  std::string source;
+  for (int k = 240; k < 270; ++k) {
+    source += std::to_string(k) + " " + std::to_string(0x10 + k % 15) + " \"" +
+              (core::IsValueEntry(k) ? "Day" + std::to_string(k)
+                                     : "Some text of entry " + std::to_string(k)) +
+              "\"\n";
+  }
+  auto entries = ParseLanguageSource(source, "t.lng");
+  c = CompileLanguage(entries);
+  table = core::LanguageTable();
+  EXPECT_EQ(table.Load(c.bytes).problem, "");
+  for (const LanguageEntry& e : entries) {
+    if (!core::IsValueEntry(e.number)) continue;
+    EXPECT_EQ(table.Text(e.number), e.text) << e.number;
+    const bool dropped = std::count(c.colour_dropped.begin(), c.colour_dropped.end(), e.number);
+    EXPECT_EQ(table.Colour(e.number), dropped ? 0 : e.colour) << e.number;
+  }
+}
+
+TEST(LanguageCompiler, DemoWeekdaysDecodeToPlainNames) {
+  const std::string path = std::string(VX_SOURCE_DIR) + "/demo/english.lng";
+  auto source = core::ReadWholeFile(path);
+  ASSERT_TRUE(source);
+  CompiledLanguage c =
+      CompileLanguage(ParseLanguageSource(std::string(source->begin(), source->end()), path));
+  EXPECT_TRUE(c.colour_dropped.empty()) << ColourReport(c);
+  // By the node's reading rule, S(k) = P(k) - B(k), worked out here by hand.
+  const Bytes& b = c.bytes;
+  auto start = [&b](int k) {
+    const size_t p = b[2 + 2 * static_cast<size_t>(k)] | (b[3 + 2 * static_cast<size_t>(k)] << 8);
+    return p - b[p];
+  };
+  const char* const names[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                "Thursday", "Friday", "Saturday"};
+  for (int day = 0; day < 7; ++day) {
+    const int k = 250 + day;
+    const std::string data(b.begin() + static_cast<long>(start(k)),
+                           b.begin() + static_cast<long>(start(k + 1)));
+    ASSERT_FALSE(data.empty());
+    EXPECT_EQ(data.substr(1), names[day]) << k;
+  }
+  // No value entry of the demo holds a control character.
+  core::LanguageTable table;
+  table.Load(c.bytes);
+  for (int k = 0; k <= core::kLastLanguageEntry; ++k) {
+    if (!core::IsValueEntry(k)) continue;
+    for (char ch : table.Text(k)) EXPECT_GE(static_cast<unsigned char>(ch), 32) << k;
   }
 }
 
