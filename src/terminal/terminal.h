@@ -63,6 +63,9 @@ class Terminal {
   Terminal(const Terminal&) = delete;
   Terminal& operator=(const Terminal&) = delete;
 
+  // The language entries the terminal shows prompts from.
+  const core::LanguageTable& language() const { return context_.language; }
+
   OutputState& output() { return output_; }
   const OutputState& output() const { return output_; }
   InputState& input() { return input_; }
