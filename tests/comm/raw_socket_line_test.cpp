@@ -89,5 +89,24 @@ TEST_F(RawSocketLineTest, HangUpDropsTheCarrierAndLeavesTheLoopQuiet) {
   EXPECT_EQ(line_->output_count(), 0u);
 }
 
+TEST_F(RawSocketLineTest, AHangUpFoundWhileSendingStillWakesTheWait) {
+  // The wait looked at the carrier, then an echo found the caller gone: the wait must get to look
+  // again soon, although the dead connection is quiet from then on.
+  ::close(peer_);
+  peer_ = -1;
+  int checks = 0;
+  const auto start = clock_.Monotonic();
+  const bool ended = loop_.WaitUntil(
+      [&] {
+        if (++checks > 1) return !line_->CarrierDetect();
+        const bool gone = !line_->CarrierDetect();
+        line_->SendText("echo");
+        return gone;
+      },
+      10s);
+  EXPECT_TRUE(ended);
+  EXPECT_LT(clock_.Monotonic() - start, 1s);
+}
+
 }  // namespace
 }  // namespace vx::comm
