@@ -11,7 +11,15 @@
 namespace vx::comm {
 
 DescriptorLine::DescriptorLine(platform::EventLoop& loop, int fd)
-    : loop_(loop), fd_(fd), carrier_wake_(loop, kCarrierWake, [] {}) {}
+    : loop_(loop),
+      fd_(fd),
+      carrier_wake_(loop, kCarrierWake, [] {}),
+      flush_soon_(loop, std::chrono::milliseconds(0), [this] {
+        flush_soon_.SetEnabled(false);
+        Flush();
+        if (hung_up_) Retire();
+        UpdateEvents();
+      }) {}
 
 DescriptorLine::~DescriptorLine() {
   watcher_.reset();
@@ -48,7 +56,9 @@ bool DescriptorLine::OpenPort(std::string& error) {
 
 void DescriptorLine::ClosePort() {
   if (!open_) return;
+  Flush();  // what the descriptor takes without waiting; the end of a call waits for the rest
   carrier_wake_.SetEnabled(false);
+  flush_soon_.SetEnabled(false);
   watcher_.reset();
   Detach();
   ::close(fd_);
@@ -127,11 +137,17 @@ void DescriptorLine::Flush() {
   }
 }
 
+// Text sent in pieces within one round of events (an echo of "\b \b", a colour code and its
+// text) leaves in one write when the round ends: the timer fires before the loop next blocks.
 void DescriptorLine::SendText(std::string_view bytes) {
   if (!open_ || hung_up_ || bytes.empty()) return;
   Encode(bytes);
-  Flush();
-  if (hung_up_) Retire();
+  if (output_.size() >= kFlushAt) {
+    Flush();
+    if (hung_up_) Retire();
+  } else {
+    flush_soon_.SetEnabled(true);
+  }
   UpdateEvents();
   if (output_.size() > kOutputLimit) {
     loop_.WaitUntil([this] { return output_.size() <= kOutputLimit / 2 || hung_up_ || !open_; });

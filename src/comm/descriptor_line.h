@@ -4,11 +4,12 @@
 //
 // Buffering: received text waits in a buffer of at most kInputLimit bytes; while it is full the
 // descriptor is not read, so a caller who floods the line is held back by the connection itself
-// and costs no memory. Output is written without blocking; what the descriptor does not take at
-// once waits for POLLOUT. When more than kOutputLimit bytes are waiting, SendText runs the event
-// loop until the caller has taken enough (or the connection is gone), so a caller who stops
-// reading cannot make the node's memory grow either. Bytes the line itself must answer (telnet
-// option replies) also count: while the output is over its limit nothing more is read.
+// and costs no memory. Output is gathered for the rest of the current round of events and then
+// written without blocking; what the descriptor does not take at once waits for POLLOUT. When more
+// than kOutputLimit bytes are waiting, SendText runs the event loop until the caller has taken
+// enough (or the connection is gone), so a caller who stops reading cannot make the node's memory
+// grow either. Bytes the line itself must answer (telnet option replies) also count: while the
+// output is over its limit nothing more is read.
 //
 // Carrier: present while the descriptor is open and has not reported end of file, an error or a
 // hang-up (a serial line may narrow this down with its carrier-detect line).
@@ -28,6 +29,8 @@ class DescriptorLine : public CommControl {
  public:
   static constexpr size_t kInputLimit = 4096;
   static constexpr size_t kOutputLimit = 256 * 1024;
+  // Output waits for the end of the round of events unless this much is waiting.
+  static constexpr size_t kFlushAt = 16 * 1024;
   // After a hang-up the loop wakes this often until the port is closed (see Retire).
   static constexpr std::chrono::milliseconds kCarrierWake{100};
 
@@ -85,6 +88,7 @@ class DescriptorLine : public CommControl {
   std::string output_;
   std::unique_ptr<platform::FdWatcher> watcher_;
   platform::Timer carrier_wake_;
+  platform::Timer flush_soon_;
 };
 
 }  // namespace vx::comm

@@ -2,6 +2,9 @@
 #include "comm/telnet_line.h"
 
 #include <libtelnet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <cstddef>  // libtelnet 0.21 uses size_t without including it
 #include <cstring>
@@ -24,6 +27,9 @@ TelnetLine::~TelnetLine() { Detach(); }
 
 bool TelnetLine::Attach(std::string& error) {
   if (!DescriptorLine::Attach(error)) return false;
+  // A caller's keys are echoed one by one: each echo goes out at once, not held back for more.
+  const int one = 1;
+  ::setsockopt(fd(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   telnet_ = telnet_init(kOptions, &TelnetLine::OnTelnetEvent, 0, this);
   if (telnet_ == nullptr) {
     error = "cannot set up the telnet protocol";

@@ -39,7 +39,8 @@ class WaitView {
   virtual void Beep() {}
 };
 
-// Without a terminal: each new status line is written to the node log.
+// Without a terminal: each new status line is written to the node log. The re-initialisation
+// every minute that ends as it began ("Waiting for activity.") is not repeated there.
 class HeadlessWaitView final : public WaitView {
  public:
   explicit HeadlessWaitView(core::NodeLog& log) : log_(log) {}
@@ -48,6 +49,10 @@ class HeadlessWaitView final : public WaitView {
   void SetTitle(std::string_view) override {}
   void SetStatus(std::string_view status) override {
     if (status == last_status_) return;
+    if (status == "Initializing communication service." &&
+        last_status_ == "Waiting for activity.") {
+      return;
+    }
     last_status_ = status;
     log_.WriteLog(status);
   }

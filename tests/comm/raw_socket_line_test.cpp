@@ -48,9 +48,13 @@ TEST_F(RawSocketLineTest, PassesBytesUnchangedBothWays) {
   EXPECT_EQ(line_->input_count(), 0u);
 
   line_->SendText(bytes);
+  EXPECT_EQ(line_->output_count(), 7u);  // gathered until the round of events ends
+  line_->SendText("!");
+  loop_.ProcessEvents();
+  EXPECT_EQ(line_->output_count(), 0u);
   char buffer[16];
-  ASSERT_EQ(::read(peer_, buffer, sizeof buffer), 7);
-  EXPECT_EQ(std::string(buffer, 7), bytes);
+  ASSERT_EQ(::read(peer_, buffer, sizeof buffer), 8);  // one write
+  EXPECT_EQ(std::string(buffer, 8), bytes + "!");
   EXPECT_TRUE(line_->CarrierDetect());
 }
 
