@@ -124,6 +124,7 @@ std::vector<double> NodeRun(int rounds) {
     platform::EventLoop loop(clock);
     platform::Environment env;
     core::Configuration config;
+    core::ConfigSnapshot config_snapshot{env};
     core::LanguageList languages;
     core::LanguageTable language;
     core::UserRecord user;
@@ -132,8 +133,8 @@ std::vector<double> NodeRun(int rounds) {
     comm::TelnetLine line(loop, fd);
     std::string error;
     if (!line.OpenPort(error)) return;
-    terminal::Terminal terminal(
-        terminal::TerminalContext{loop, line, env, config, languages, language, user, colours});
+    terminal::Terminal terminal(terminal::TerminalContext{loop, line, env, config, config_snapshot,
+                                                          languages, language, user, colours});
     terminal.input().hint = false;
     terminal.SetPollHook([&line] {
       if (!line.CarrierDetect()) platform::EndProcess(0);

@@ -37,8 +37,9 @@ class TelnetCallTest : public ::testing::Test {
     user.screen_length = 24;
     user.attribute = "01100000";
     colour_sets = {{{7, 0}, {14, 0}, {11, 1}, {10, 0}, {15, 4}}};
-    terminal = std::make_unique<Terminal>(
-        TerminalContext{loop, *line, env, config, languages, language, user, colour_sets});
+    config_snapshot.SetSystemPath(config.system_path);
+    terminal = std::make_unique<Terminal>(TerminalContext{loop, *line, env, config, config_snapshot,
+                                                          languages, language, user, colour_sets});
     terminal->input().hint = false;
     // As the session does: an input wait ends the call when the carrier is gone.
     terminal->SetPollHook([this] {
@@ -65,6 +66,7 @@ class TelnetCallTest : public ::testing::Test {
   platform::Environment env;
   std::filesystem::path dir;
   core::Configuration config;
+  core::ConfigSnapshot config_snapshot{env};
   core::LanguageList languages;
   core::LanguageTable language;
   core::UserRecord user;
