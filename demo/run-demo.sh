@@ -39,12 +39,13 @@ if [ ! -x "$vxnode" ]; then
 fi
 cd "$system"
 
-# Serves telnet callers on a loopback port: systemd-socket-activate, else socat.
+# Serves telnet callers on a loopback port: systemd-socket-activate, else socat. The listener
+# replaces the shell it runs in, so stopping that process stops the listener.
 serve_telnet() {
   if command -v systemd-socket-activate >/dev/null 2>&1; then
-    systemd-socket-activate -l "127.0.0.1:$1" --inetd -a -E VX="$system" "$vxspawn" --nodes 1-4
+    exec systemd-socket-activate -l "127.0.0.1:$1" --inetd -a -E VX="$system" "$vxspawn" --nodes 1-4
   else
-    VX="$system" socat "TCP-LISTEN:$1,bind=127.0.0.1,reuseaddr,fork" "EXEC:$vxspawn --nodes 1-4,nofork"
+    VX="$system" exec socat "TCP-LISTEN:$1,bind=127.0.0.1,reuseaddr,fork" "EXEC:$vxspawn --nodes 1-4,nofork"
   fi
 }
 
@@ -52,7 +53,6 @@ if [ "$mode" = telnet ]; then
   echo "Serving the demo system to telnet callers: telnet 127.0.0.1 $port (Ctrl-C stops it)"
   echo "Each call's log: $system/logs/node<n>.log"
   serve_telnet "$port"
-  exit 0
 fi
 
 if [ -t 0 ] && [ -t 1 ]; then
@@ -65,7 +65,7 @@ fi
 if command -v socat >/dev/null 2>&1; then
   demo_port=$((20000 + $$ % 20000))
   echo "A telnet call to the demo system on 127.0.0.1:$demo_port..."
-  serve_telnet "$demo_port" >/dev/null 2>&1 &
+  (serve_telnet "$demo_port") >/dev/null 2>&1 &
   listener=$!
   sleep 0.5
   # (The caller keeps its side open for a moment: a caller who closes at once has hung up.)
