@@ -4,7 +4,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 
-.PHONY: all deps build check demo clean
+.PHONY: all deps build check demo demo-telnet clean
 
 all: build
 
@@ -23,6 +23,11 @@ check: build
 
 demo: build
 	@demo/run-demo.sh $(BUILD)
+
+# The demo system for telnet callers on 127.0.0.1:$(PORT), until stopped.
+PORT ?= 2323
+demo-telnet: build
+	@demo/run-demo.sh $(BUILD) telnet $(PORT)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

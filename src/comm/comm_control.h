@@ -8,10 +8,16 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "comm/terminal_model.h"
 
 namespace vx::comm {
+
+// Why a port could not be opened, numbered as the node's messages number them.
+inline constexpr int kPortInvalid = 8002;      // no such port
+inline constexpr int kPortAlreadyOpen = 8005;  // another program (or node) has it
+inline constexpr int kPortOtherError = 8010;   // anything else: the error text says what
 
 class CommControl {
  public:
@@ -26,8 +32,9 @@ class CommControl {
   void SetHandle(int handle) { handle_ = handle; }
   int handle() const { return handle_; }
 
-  // Opens the line; on failure `error` describes why.
+  // Opens the line; on failure `error` describes why and open_error() gives its number.
   virtual bool OpenPort(std::string& error) = 0;
+  int open_error() const { return open_error_; }
   virtual void ClosePort() = 0;
   virtual bool port_open() const = 0;
 
@@ -41,12 +48,23 @@ class CommControl {
   virtual std::string ReadReceived() = 0;
   virtual bool CarrierDetect() const = 0;
   virtual void SendBreak() = 0;
+  // The break condition on or off; a break is sent by setting it, waiting, and clearing it.
+  virtual void SetBreak(bool on) { (void)on; }
+  // Whether closing the port drops the line (DTR on a serial port). A front-end program that takes
+  // the port over while the node waits must find the caller still there when it hands back.
+  virtual void SetHangUpOnClose(bool on) { (void)on; }
   // A modem on a serial port: the end of a call hangs it up with its escape and ATH0. Every other
   // line (a socket, a tty) is hung up by closing it, and never sees a modem command.
   virtual bool IsModemLine() const { return false; }
 
   // Called from the event loop when received text is waiting (the control's event code 2).
   void SetReceiveHandler(std::function<void()> handler) { on_receive_ = std::move(handler); }
+  // Puts another handler in place for a while (the waiting window reads the modem's answers
+  // itself) and returns the one it replaces, to be put back afterwards.
+  std::function<void()> ExchangeReceiveHandler(std::function<void()> handler) {
+    std::swap(on_receive_, handler);
+    return handler;
+  }
 
   // The caller's screen.
   TerminalModel& terminal() { return terminal_; }
@@ -60,11 +78,13 @@ class CommControl {
   void NotifyReceived() {
     if (on_receive_) on_receive_();
   }
+  void SetOpenError(int number) { open_error_ = number; }
 
  private:
   int port_number_ = 0;
   std::string settings_ = "115200,N,8,1";
   int handle_ = 0;
+  int open_error_ = 0;
   std::function<void()> on_receive_;
   TerminalModel terminal_;
 };

@@ -137,7 +137,11 @@ void CursesConsole::DrawLine(int row, std::string_view text, bool highlighted) {
 
 void CursesConsole::Redraw() {
   DrawLine(0, title_, true);
-  DrawCallerScreen();
+  if (override_draw_) {
+    override_draw_();
+  } else {
+    DrawCallerScreen();
+  }
   if (COLS >= kPanelColumn + 10) {
     for (int r = 0; r < comm::TerminalModel::kRows && kScreenTop + r < LINES; ++r) {
       const std::string& line =
@@ -177,6 +181,23 @@ void CursesConsole::SetToolBarLegend(std::string legend) {
   Redraw();
 }
 
+void CursesConsole::SetScreenOverride(std::function<void()> draw,
+                                      std::function<bool(int, bool)> key) {
+  override_draw_ = std::move(draw);
+  override_key_ = std::move(key);
+  clear();
+  Redraw();
+}
+
+void CursesConsole::Key(int code, bool command) {
+  if (override_key_ && override_key_(code, command)) return;
+  if (command) {
+    if (on_command_key_) on_command_key_(code);
+  } else if (on_key_) {
+    on_key_(code);
+  }
+}
+
 void CursesConsole::OnKeyboard(short revents) {
   if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
     // The sysop's terminal is gone (its hang-up signal ends the call). Stop listening to it.
@@ -196,44 +217,43 @@ void CursesConsole::OnKeyboard(short revents) {
     if (kind == KEY_CODE_YES) {
       switch (key) {
         case KEY_ENTER:
-          if (on_key_) on_key_(13);
+          Key(13, false);
           break;
         case KEY_BACKSPACE:
-          if (on_key_) on_key_(8);
+          Key(8, false);
           break;
         case KEY_RESIZE:
           clear();
           Redraw();
           break;
         case KEY_UP:
-          if (on_command_key_) on_command_key_(kUp);
+          Key(kUp, true);
           break;
         case KEY_DOWN:
-          if (on_command_key_) on_command_key_(kDown);
+          Key(kDown, true);
           break;
         case KEY_LEFT:
-          if (on_command_key_) on_command_key_(kLeft);
+          Key(kLeft, true);
           break;
         case KEY_RIGHT:
-          if (on_command_key_) on_command_key_(kRight);
+          Key(kRight, true);
           break;
         default:
-          if (key >= KEY_F(1) && key <= KEY_F(12) && on_command_key_) {
-            on_command_key_(kFunction1 + static_cast<int>(key - KEY_F(1)));
+          if (key >= KEY_F(1) && key <= KEY_F(12)) {
+            Key(kFunction1 + static_cast<int>(key - KEY_F(1)), true);
           }
           break;
       }
       continue;
     }
-    if (!on_key_) continue;
     if (key == L'\n' || key == L'\r') {
-      on_key_(13);
+      Key(13, false);
     } else if (key == 127 || key == 8) {
-      on_key_(8);
+      Key(8, false);
     } else if (key < 128) {
-      on_key_(static_cast<int>(key));
+      Key(static_cast<int>(key), false);
     } else if (const auto byte = UnicodeToCp437(static_cast<char32_t>(key))) {
-      on_key_(*byte);
+      Key(*byte, false);
     }
   }
 }

@@ -65,12 +65,20 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   }
   void SetStatusPanel(std::vector<std::string> lines);
   void SetToolBarLegend(std::string legend);
+  const std::string& tool_bar_legend() const { return legend_; }
+
+  // Another window in place of the caller's screen (the waiting window): `draw` paints rows
+  // 1..25 and `key` gets every key first (`command`: a CommandKey) and says whether it took it.
+  // Empty functions give the caller's screen back.
+  void SetScreenOverride(std::function<void()> draw,
+                         std::function<bool(int code, bool command)> key);
 
   // Draws everything now.
   void Redraw();
 
  private:
   void OnKeyboard(short revents);
+  void Key(int code, bool command);
   void DrawCallerScreen();
   void DrawLine(int row, std::string_view text, bool highlighted);
   int PairFor(int foreground, int background, bool& bold) const;
@@ -85,6 +93,8 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   std::function<std::string()> status_source_;
   std::function<void(int)> on_key_;
   std::function<void(int)> on_command_key_;
+  std::function<void()> override_draw_;
+  std::function<bool(int, bool)> override_key_;
   std::unique_ptr<platform::FdWatcher> keyboard_;
   bool keyboard_gone_ = false;
   platform::Timer redraw_timer_;

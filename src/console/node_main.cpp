@@ -1,26 +1,68 @@
 // vxnode's entry.
 #include "console/node_main.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <string>
 
 #include "comm/comm_control.h"
+#include "comm/handed_over_line.h"
+#include "comm/serial_line.h"
 #include "console/curses_console.h"
+#include "console/wait_window.h"
 #include "core/node_log.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/environment.h"
 #include "platform/event_loop.h"
 #include "platform/process_exit.h"
+#include "platform/process_runner.h"
 #include "platform/signal_watcher.h"
 #include "session/call_end.h"
+#include "session/command_line.h"
+#include "session/node_claim.h"
 #include "session/node_session.h"
 #include "session/startup.h"
 
 namespace vx::console {
+
+namespace {
+
+// The line the command line asks for: none for a local logon, the handed-over connection of -H,
+// otherwise the serial port (its number comes from -C or MODEM.VX during start-up).
+std::unique_ptr<comm::CommControl> MakeLine(const std::string& command_line,
+                                            platform::EventLoop& loop,
+                                            const platform::Environment& env) {
+  const session::CommandLine options = session::ParseCommandLine(command_line);
+  if (options.local) return std::make_unique<comm::LocalCommControl>();
+  if (options.handle > 0 && options.handle <= 65535) {
+    return comm::MakeHandedOverLine(loop, static_cast<int>(options.handle));
+  }
+  return std::make_unique<comm::SerialLine>(loop, env);
+}
+
+// The semaphore claim vxspawn hands over: VX_SEMAPHORE_FD names an open descriptor. The variable
+// is removed so that the node's own children do not see it.
+int TakeSemaphoreClaim() {
+  const char* value = std::getenv(session::kSemaphoreFdVariable);
+  int fd = -1;
+  if (value != nullptr) {
+    char* end = nullptr;
+    const long n = std::strtol(value, &end, 10);
+    if (end != value && *end == '\0' && n >= 0 && n < 65536 &&
+        ::fcntl(static_cast<int>(n), F_GETFD) >= 0) {
+      fd = static_cast<int>(n);
+    }
+  }
+  ::unsetenv(session::kSemaphoreFdVariable);
+  return fd;
+}
+
+}  // namespace
 
 int NodeMain(int argc, char** argv) {
   std::string command_line;
@@ -29,11 +71,13 @@ int NodeMain(int argc, char** argv) {
     command_line += argv[i];
   }
 
+  const int claimed_semaphore = TakeSemaphoreClaim();
   platform::SystemClock clock;
   platform::EventLoop loop(clock);
   const platform::Environment env = platform::Environment::FromProcess();
   core::NodeLog log(clock, env);
-  comm::LocalCommControl comm;
+  std::unique_ptr<comm::CommControl> comm_line = MakeLine(command_line, loop, env);
+  comm::CommControl& comm = *comm_line;
   // At a terminal the sysop gets the node window; otherwise boxes go to standard error and the log.
   platform::HeadlessConsole headless(
       [&log](std::string_view line) { log.Alarm(line); });
@@ -56,8 +100,17 @@ int NodeMain(int argc, char** argv) {
     session::EndNodeProgram(session);
   });
 
+  // Front-end programs; the waiting window on the terminal (headless, the log shows its status).
+  platform::SpawnProcessRunner runner(loop);
+  std::unique_ptr<WaitWindow> wait_window;
+  if (curses) wait_window = std::make_unique<WaitWindow>(*curses);
+  session::StartupServices services;
+  services.runner = &runner;
+  services.wait_view = wait_window.get();
+  services.claimed_semaphore_fd = claimed_semaphore;
+
   try {
-    session::RunNode(session, command_line);
+    session::RunNode(session, command_line, services);
   } catch (const platform::ProcessExit& exit) {
     return exit.code;
   } catch (const std::exception& e) {

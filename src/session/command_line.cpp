@@ -16,6 +16,25 @@ std::string_view ValueText(std::string_view command_line, std::string_view optio
   return blank == std::string_view::npos ? rest : rest.substr(0, blank);
 }
 
+// The -M value with its case kept: the same bytes of the raw line (upper-casing keeps positions),
+// with "*M" removed wherever the upper-cased value has it.
+std::string FrontEndAsGiven(std::string_view raw, std::string_view upper) {
+  const size_t at = upper.find("-M");
+  if (at == std::string_view::npos || raw.size() != upper.size()) return {};
+  bool found = false;
+  const std::string_view value = ValueText(upper, "-M", found);
+  const size_t start = at + 2;
+  std::string kept;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value.substr(i, 2) == "*M") {
+      ++i;
+      continue;
+    }
+    kept += raw[start + i];
+  }
+  return kept;
+}
+
 }  // namespace
 
 long long GetNumericOption(std::string_view command_line, std::string_view option) {
@@ -57,6 +76,7 @@ CommandLine ParseCommandLine(std::string_view raw) {
   c.baud = GetNumericOption(c.text, "-B");
   c.has_front_end = HasOption(c.text, "-M");
   c.front_end = core::ReplaceAll(GetTextOption(c.text, "-M"), "*M", "");
+  c.front_end_as_given = FrontEndAsGiven(raw, c.text);
   return c;
 }
 

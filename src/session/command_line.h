@@ -29,6 +29,7 @@ struct CommandLine {
   long long baud = -1;      // -B
   bool has_front_end = false;
   std::string front_end;    // -M, "*M" removed
+  std::string front_end_as_given;  // the same text in the case it was typed (a Linux path)
 };
 
 CommandLine ParseCommandLine(std::string_view raw);

@@ -100,6 +100,12 @@ bool NodeSemaphore::Adopt(int fd) {
   return true;
 }
 
+int NodeSemaphore::Release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
 void NodeSemaphore::Remove() {
   ::unlink(CreatePath().c_str());
   if (fd_ >= 0) {

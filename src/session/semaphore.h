@@ -28,6 +28,9 @@ class NodeSemaphore {
   // Takes over a claim made for this node by the program that started it: `fd` is an open file
   // of this node's semaphore that holds its lock. False (and nothing taken) when it is not.
   bool Adopt(int fd);
+  // Gives the open file (and with it the lock) to the caller without removing the semaphore:
+  // vxspawn hands it to the node it starts. -1 when nothing was created.
+  int Release();
   // Removes the file from where Create puts it (and releases the lock).
   void Remove();
   // Removes a semaphore left by a crash from both places it may be found.

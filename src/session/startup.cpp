@@ -14,9 +14,11 @@
 #include "session/call_end.h"
 #include "session/command_line.h"
 #include "session/languages.h"
+#include "session/modem_file.h"
 #include "session/opening_screens.h"
 #include "session/report_error.h"
 #include "session/system_info.h"
+#include "session/wait_call.h"
 
 namespace vx::session {
 
@@ -84,6 +86,13 @@ void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
     std::string settings = std::to_string(session.node.connect_speed) + ",N,8,1";
     session.comm.SetSettings(settings);
     session.log.Debug("Trying to set modem settings: " + settings);
+  } else if (!cl.local && session.comm.handle() > 0) {
+    // A handed-over connection is a caller already there, never a modem to initialise: without
+    // -B it starts as a connected call at the speed a telnet caller is given.
+    session.node.connected_start = true;
+    session.node.connect_speed = kHandedOverSpeed;
+    session.comm.SetSettings(std::to_string(kHandedOverSpeed) + ",N,8,1");
+    session.log.Debug("Handed-over line without -B: speed " + std::to_string(kHandedOverSpeed));
   }
 }
 
@@ -95,9 +104,30 @@ void ApplyLineOptions(NodeSession& session, const CommandLine& cl) {
   platform::EndProcess(0);
 }
 
-void CheckSemaphore(NodeSession& session) {
+// A claim made for this node by the program that started it (vxspawn) is the node's own
+// semaphore: the node takes it over instead of finding it and ending as "in use".
+bool AdoptClaim(NodeSession& session, int claimed_fd) {
+  NodeSemaphore& semaphore = *session.semaphore;
+  if (!semaphore.Adopt(claimed_fd)) {
+    // Not this node's claim (another node number, a file since replaced): let it go.
+    ::close(claimed_fd);
+    session.log.WriteLog("The semaphore claim handed to node " +
+                         std::to_string(session.node.number) + " is not on " +
+                         semaphore.CreatePath() + "; checked as usual");
+    return false;
+  }
+  session.log.Debug("Semaphore " + semaphore.file_name() + " claimed for this node at its start");
+  // A copy in the system directory (when the semaphores have a directory of their own) may
+  // still stand for another running node, or be left by a crash.
+  if (semaphore.HeldByRunningNode()) EndBecauseNodeInUse(session);
+  if (semaphore.SystemPath() != semaphore.CreatePath()) ::unlink(semaphore.SystemPath().c_str());
+  return true;
+}
+
+void CheckSemaphore(NodeSession& session, int claimed_fd) {
   session.log.Debug("Check Semaphores");
   NodeSemaphore& semaphore = *session.semaphore;
+  if (claimed_fd >= 0 && AdoptClaim(session, claimed_fd)) return;
   if (!semaphore.Exists()) return;
   if (semaphore.HeldByRunningNode()) EndBecauseNodeInUse(session);
   if (session.console.interactive()) {
@@ -117,37 +147,29 @@ void CheckSemaphore(NodeSession& session) {
   semaphore.RemoveStale();
 }
 
-// MODEM.VX: port number (offset 0) and the two initialisation strings (offsets 14 and 85).
+// MODEM.VX's port, when no port was forced with -C.
 bool ReadModemPort(NodeSession& session) {
   session.log.Debug("Try to import MODEM.VX data");
-  std::optional<core::RecordFile> file;
-  for (const std::string& dir : {session.node.startup_path, session.config.system_path}) {
-    file = core::RecordFile::Open(platform::HostPath(dir + "MODEM.VX", session.env),
-                                  core::RecordFile::Mode::kRead);
-    if (file) break;
-  }
-  if (!file) {
+  std::optional<core::ModemSettings> modem = FindModemSettings(session);
+  if (!modem) {
     // Going on would only fail to open a port; the message says what to do.
-    session.console.MessageBox(
-        std::string("(7999) ") + kCr +
-            "No valid modem configuration file (MODEM.VX) found in nodepath or systempath." + kCr +
-            "Please create a modem configuration file using the configuration utility.",
-        "Configuration Error", kOkOnly + kExclamation);
+    ShowMissingModemFile(session);
     return false;
   }
   session.log.Debug("Get MODEM.VX info");
-  int port = file->ReadByte();
   if (session.node.com_port <= 0) {
     session.log.Debug("No forced comport, using MODEM.VX");
-    session.node.com_port = port;
-    session.comm.SetPortNumber(port);
+    session.node.com_port = modem->port;
+    session.comm.SetPortNumber(modem->port);
   }
   return true;
 }
 
 void StartConnectedCall(NodeSession& session) {
   session.log.Debug("Front-End mode");
-  if (!session.node.com_port_forced && !ReadModemPort(session)) {
+  // The connection handed over with -H is the line: MODEM.VX's port is neither needed nor opened.
+  const bool handed_over = session.comm.handle() > 0;
+  if (!handed_over && !session.node.com_port_forced && !ReadModemPort(session)) {
     ExitWithErrorlevel(session, kExitStartupFailed);
   }
   session.log.Debug("Open port " + std::to_string(session.node.com_port) + " and start BBS");
@@ -158,6 +180,20 @@ void StartConnectedCall(NodeSession& session) {
                 kOkOnly + kCritical, "Error!");
     ExitWithErrorlevel(session, kExitStartupFailed);
   }
+}
+
+// The waiting window, on the console when it offers one, otherwise headless (the log).
+void WaitForTheCall(NodeSession& session, const StartupServices& services,
+                    const std::string& front_end_as_given) {
+  HeadlessWaitView headless(session.log);
+  std::unique_ptr<platform::SpawnProcessRunner> spawn;
+  platform::ProcessRunner* runner = services.runner;
+  if (runner == nullptr) {
+    spawn = std::make_unique<platform::SpawnProcessRunner>(session.loop);
+    runner = spawn.get();
+  }
+  WaitView& view = services.wait_view ? *services.wait_view : headless;
+  WaitCall(session, CallWaiting{view, *runner, front_end_as_given});
 }
 
 void WriteLogHeader(NodeSession& session) {
@@ -175,7 +211,8 @@ std::string LongDate(const std::tm& t) {
   return buf;
 }
 
-void RunStartup(NodeSession& session, std::string_view command_line) {
+void RunStartup(NodeSession& session, std::string_view command_line,
+                const StartupServices& services) {
   // Every input wait checks the line: a remote caller whose carrier is gone ends the call at once.
   session.terminal.SetPollHook([&session] {
     if (session.node.local_mode || session.call.terminating || !session.comm.port_open()) return;
@@ -272,7 +309,7 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   session.window->Show();
 
   // 12. Is the node free?
-  CheckSemaphore(session);
+  CheckSemaphore(session, services.claimed_semaphore_fd);
 
   // 13, 14. System information and new-user defaults.
   session.log.Debug("Retrieve SystemInfo");
@@ -300,9 +337,8 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   if (!session.node.local_mode && session.node.connected_start) {
     StartConnectedCall(session);
   } else if (!session.node.local_mode) {
-    // Waiting for a call (modem or front-end program) comes with the modem support.
     session.node.front_end_command = cl.has_front_end ? cl.front_end : std::string();
-    session.log.WriteLog("Waiting for calls is not available in this build; no caller");
+    WaitForTheCall(session, services, cl.front_end_as_given);
     session.node.front_end_command.clear();
   }
 
@@ -326,8 +362,8 @@ void RunStartup(NodeSession& session, std::string_view command_line) {
   session.window->RefreshStatusPanel();
 }
 
-void RunNode(NodeSession& session, std::string_view command_line) {
-  RunStartup(session, command_line);
+void RunNode(NodeSession& session, std::string_view command_line, const StartupServices& services) {
+  RunStartup(session, command_line, services);
   // The logon follows here once it exists; until then the call ends after the opening screens,
   // in a local session once the sysop has seen them and pressed a key.
   if (session.node.local_mode) {

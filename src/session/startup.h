@@ -7,7 +7,9 @@
 
 #include <string_view>
 
+#include "platform/process_runner.h"
 #include "session/node_session.h"
+#include "session/wait_view.h"
 
 namespace vx::session {
 
@@ -15,10 +17,27 @@ namespace vx::session {
 inline constexpr int kExitStartupFailed = 1;
 inline constexpr int kExitBadNodeNumber = 2;
 
-void RunStartup(NodeSession& session, std::string_view command_line);
+// The speed a caller on a handed-over connection gets when -B does not give one. 38400 is the
+// fastest speed that start-up keeps as it is (-B rounds up to the port rates 38400, 115200,
+// 230400, and a speed above 64000 is taken for a port rate and divided by four); the download
+// limits of LIMITS.VX and the transfer estimates have an entry for it.
+inline constexpr long kHandedOverSpeed = 38400;
+
+// What start-up uses beyond the session, each with a default when not given.
+struct StartupServices {
+  platform::ProcessRunner* runner = nullptr;  // front-end programs (default: posix_spawn)
+  WaitView* wait_view = nullptr;              // the waiting window (default: headless, the log)
+  // An open file of VxBusy.<node> holding its lock, claimed for this node by the program that
+  // started it (vxspawn); -1: none. Start-up adopts it, or closes it when it is not this node's.
+  int claimed_semaphore_fd = -1;
+};
+
+void RunStartup(NodeSession& session, std::string_view command_line,
+                const StartupServices& services = {});
 
 // Start-up, then the call. Until the logon exists, the call ends cleanly after the opening screens.
-[[noreturn]] void RunNode(NodeSession& session, std::string_view command_line);
+[[noreturn]] void RunNode(NodeSession& session, std::string_view command_line,
+                          const StartupServices& services = {});
 
 // "Sunday, December 06, 2026": the long date of the log header.
 std::string LongDate(const std::tm& t);

@@ -48,9 +48,13 @@ TEST_F(RawSocketLineTest, PassesBytesUnchangedBothWays) {
   EXPECT_EQ(line_->input_count(), 0u);
 
   line_->SendText(bytes);
+  EXPECT_EQ(line_->output_count(), 7u);  // gathered until the round of events ends
+  line_->SendText("!");
+  loop_.ProcessEvents();
+  EXPECT_EQ(line_->output_count(), 0u);
   char buffer[16];
-  ASSERT_EQ(::read(peer_, buffer, sizeof buffer), 7);
-  EXPECT_EQ(std::string(buffer, 7), bytes);
+  ASSERT_EQ(::read(peer_, buffer, sizeof buffer), 8);  // one write
+  EXPECT_EQ(std::string(buffer, 8), bytes + "!");
   EXPECT_TRUE(line_->CarrierDetect());
 }
 
@@ -87,6 +91,25 @@ TEST_F(RawSocketLineTest, HangUpDropsTheCarrierAndLeavesTheLoopQuiet) {
   EXPECT_GE(clock_.Monotonic() - before, 50ms);
   line_->SendText("nobody listens");  // no SIGPIPE, no growth
   EXPECT_EQ(line_->output_count(), 0u);
+}
+
+TEST_F(RawSocketLineTest, AHangUpFoundWhileSendingStillWakesTheWait) {
+  // The wait looked at the carrier, then an echo found the caller gone: the wait must get to look
+  // again soon, although the dead connection is quiet from then on.
+  ::close(peer_);
+  peer_ = -1;
+  int checks = 0;
+  const auto start = clock_.Monotonic();
+  const bool ended = loop_.WaitUntil(
+      [&] {
+        if (++checks > 1) return !line_->CarrierDetect();
+        const bool gone = !line_->CarrierDetect();
+        line_->SendText("echo");
+        return gone;
+      },
+      10s);
+  EXPECT_TRUE(ended);
+  EXPECT_LT(clock_.Monotonic() - start, 1s);
 }
 
 }  // namespace

@@ -6,20 +6,12 @@
 
 #include "platform/process_exit.h"
 #include "support/mini_system.h"
+#include "support/recording_console.h"
 
 namespace vx::session {
 namespace {
 
-struct RecordingConsole : platform::Console {
-  bool is_interactive = false;
-  int answer = platform::box::kNo;
-  std::vector<std::string> boxes;  // "title|text"
-  int MessageBox(std::string_view text, std::string_view title, int style) override {
-    boxes.push_back(std::string(title) + "|" + std::string(text));
-    return (style & 7) == platform::box::kYesNo ? answer : platform::box::kOk;
-  }
-  bool interactive() const override { return is_interactive; }
-};
+using test::RecordingConsole;
 
 // A line that opens and stays connected.
 struct OpenLine : comm::CommControl {
@@ -67,6 +59,11 @@ class StartupTest : public ::testing::Test {
     return -1;
   }
 
+  // A caller already connected on a line that stays up: start-up runs through to the call.
+  int RunCall(const std::string& command_line) {
+    return Run(command_line + " -B9600 -C1", &call_line);
+  }
+
   std::string Log(int node) { return test::ReadFile(system.dir / ("NODE" + std::to_string(node) + ".LOG")); }
 
   test::MiniSystem system;
@@ -76,6 +73,7 @@ class StartupTest : public ::testing::Test {
   core::NodeLog log;
   RecordingConsole console;
   comm::LocalCommControl local;
+  OpenLine call_line;
   WatchingWindow window;
   std::unique_ptr<NodeSession> session;
   test::ScopedChdir cd;
@@ -84,30 +82,33 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, DebugStartWritesTheStagesAndTheHeaderAndReleasesTheNode) {
   bool busy_during_call = false;
   window.on_refresh = [&] { busy_during_call = test::Exists(system.dir / "VxBusy.3"); };
-  EXPECT_EQ(Run("-N3 -X"), 0);
+  EXPECT_EQ(RunCall("-N3 -X"), 0);
   EXPECT_TRUE(busy_during_call);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.3"));
-  EXPECT_EQ(Log(3),
-            "> 12:05:09  \r\n"
-            "> 12:05:09  ===== DEBUG MODE =====\r\n"
-            "> 12:05:09  Debug Mode Activated!\r\n"
-            "> 12:05:09  Read Errorlevel Info\r\n"
-            "> 12:05:09  Update Screen Info\r\n"
-            "> 12:05:09  Check Existence Language Defenitions\r\n"
-            "> 12:05:09  Loading language.vx\r\n"
-            "> 12:05:09  Loading default language\r\n"
-            "> 12:05:09  Retrieve Color Sets\r\n"
-            "> 12:05:09  Launch Main Window\r\n"
-            "> 12:05:09  Check Semaphores\r\n"
-            "> 12:05:09  Retrieve SystemInfo\r\n"
-            "> 12:05:09  Retrieve Hudson Info\r\n"
-            "> 12:05:09  Retrieve New User Defaults\r\n"
-            "\r\n"  // the log existed already: an empty plain line before the header
-            "----------  Sunday, December 06, 2026, ngVX32 0.982 beta2 (Public) build 1, Line #3\r\n"
-            "> 12:05:09  Start up Call-Waiting procedure\r\n"
-            "> 12:05:09  Waiting for calls is not available in this build; no caller\r\n"
-            "> 12:05:09  Line: port 0, settings 115200,N,8,1, handle 0, speed 0\r\n"
-            "> 12:05:09  User off-line\r\n");
+  EXPECT_EQ(
+      Log(3),
+      "> 12:05:09  \r\n"
+      "> 12:05:09  ===== DEBUG MODE =====\r\n"
+      "> 12:05:09  Debug Mode Activated!\r\n"
+      "> 12:05:09  Trying to set modem settings: 9600,N,8,1\r\n"
+      "> 12:05:09  Read Errorlevel Info\r\n"
+      "> 12:05:09  Update Screen Info\r\n"
+      "> 12:05:09  Check Existence Language Defenitions\r\n"
+      "> 12:05:09  Loading language.vx\r\n"
+      "> 12:05:09  Loading default language\r\n"
+      "> 12:05:09  Retrieve Color Sets\r\n"
+      "> 12:05:09  Launch Main Window\r\n"
+      "> 12:05:09  Check Semaphores\r\n"
+      "> 12:05:09  Retrieve SystemInfo\r\n"
+      "> 12:05:09  Retrieve Hudson Info\r\n"
+      "> 12:05:09  Retrieve New User Defaults\r\n"
+      "\r\n"  // the log existed already: an empty plain line before the header
+      "----------  Sunday, December 06, 2026, ngVX32 0.982 beta2 (Public) build 1, Line #3\r\n"
+      "> 12:05:09  Start up Call-Waiting procedure\r\n"
+      "> 12:05:09  Front-End mode\r\n"
+      "> 12:05:09  Open port 1 and start BBS\r\n"
+      "> 12:05:09  Line: port 1, settings 9600,N,8,1, handle 0, speed 9600\r\n"
+      "> 12:05:09  User off-line\r\n");
   EXPECT_EQ(session->node.window_title, "Test BBS Node 3 - ngFarlink32 0.982 beta2 (Public)");
   EXPECT_EQ(session->language.Text(1), "Hi");
   EXPECT_EQ(session->clock.time_left, 10);
@@ -121,12 +122,12 @@ TEST_F(StartupTest, ReadsTheSystemInformation) {
   info[1] = 0x30;
   test::PutString(info, 5, "Bob Last");
   test::WriteFile(system.dir / "SYSINFO.BBS", info);
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   EXPECT_EQ(session->system_info.total_calls, 12345);
   EXPECT_EQ(session->system_info.last_caller_name, "Bob Last");
 
   test::WriteFile(system.dir / "SYSINFO.BBS", std::vector<uint8_t>{0x01});  // damaged
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   EXPECT_EQ(session->system_info.total_calls, 1);
   EXPECT_NE(Log(1).find("SYSINFO.BBS is shorter"), std::string::npos);
 }
@@ -166,21 +167,21 @@ TEST_F(StartupTest, SystemDirectoryWithoutConfigurationIsReported) {
   test::PutString(system.config, 1057, other.path());
   test::PutString(system.config, 1411, system.dir.path() + "/NODE*N.LOG");
   system.WriteConfig();
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   EXPECT_NE(Log(1).find("! 12:05:09  '" + other.path() + "/CONFIG.VX' not found!"), std::string::npos)
       << Log(1);
 }
 
 TEST_F(StartupTest, PlainStartWritesOnlyTheHeaderLines) {
-  EXPECT_EQ(Run("-E7"), 7);
+  EXPECT_EQ(RunCall("-E7"), 7);
   std::string text = Log(1);
   EXPECT_EQ(text.rfind("----------  Sunday, December 06, 2026", 0), 0u) << text;
   EXPECT_EQ(text.find("Check Semaphores"), std::string::npos);
 }
 
 TEST_F(StartupTest, ExitCodeOptionOutsideItsRangeIsZero) {
-  EXPECT_EQ(Run("-E0"), 0);
-  EXPECT_EQ(Run("-E256"), 0);
+  EXPECT_EQ(RunCall("-E0"), 0);
+  EXPECT_EQ(RunCall("-E256"), 0);
 }
 
 TEST_F(StartupTest, NodeNumberOutOfRangeIsRefusedBeforeAnythingIsWritten) {
@@ -204,13 +205,13 @@ TEST_F(StartupTest, MissingStartupDirectoryEndsTheStartWithoutASemaphore) {
 
 TEST_F(StartupTest, StartupDirectoryIsFoundWhateverItsCase) {
   test::WriteFile(system.dir / "Node4/x", std::string("x"));
-  EXPECT_EQ(Run("-n4 -d" + system.dir.path() + "/node4"), 0);
+  EXPECT_EQ(RunCall("-n4 -d" + system.dir.path() + "/node4"), 0);
   EXPECT_EQ(session->node.startup_path, system.dir.path() + "/Node4/");
 }
 
 TEST_F(StartupTest, MissingLanguageFilesEndTheStart) {
   std::filesystem::remove(system.dir / "LANGUAGE.VX");
-  EXPECT_EQ(Run(""), kExitStartupFailed);
+  EXPECT_EQ(RunCall(""), kExitStartupFailed);
   ASSERT_EQ(console.boxes.size(), 1u);
   EXPECT_EQ(console.boxes[0],
             "Configuration Error|(7997) \rNo valid language configuration file (LANGUAGE.VX) found in "
@@ -220,7 +221,7 @@ TEST_F(StartupTest, MissingLanguageFilesEndTheStart) {
 
   system.WriteLanguage("MISSING");
   std::filesystem::remove(system.dir / "MISSING.VXL");
-  EXPECT_EQ(Run(""), kExitStartupFailed);
+  EXPECT_EQ(RunCall(""), kExitStartupFailed);
   EXPECT_NE(Log(1).find("! 12:05:09  Unable to load default language file!, Check the path to the VXL file"),
             std::string::npos);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.1"));
@@ -229,7 +230,7 @@ TEST_F(StartupTest, MissingLanguageFilesEndTheStart) {
 TEST_F(StartupTest, EmptyLogFileNameLogsToANodeFileInTheSystemDirectory) {
   test::PutString(system.config, 1411, "");
   system.WriteConfig();
-  EXPECT_EQ(Run("-N5"), 0);
+  EXPECT_EQ(RunCall("-N5"), 0);
   EXPECT_NE(Log(5).find("User off-line"), std::string::npos);
 }
 
@@ -239,14 +240,14 @@ TEST_F(StartupTest, SemaphoreGoesToItsOwnDirectoryWhenOneIsSet) {
   system.WriteConfig();
   bool busy = false;
   window.on_refresh = [&] { busy = test::Exists(system.dir / "sem/VxBusy.1"); };
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   EXPECT_TRUE(busy);
   EXPECT_FALSE(test::Exists(system.dir / "sem/VxBusy.1"));
 }
 
 TEST_F(StartupTest, StaleSemaphoreIsReclaimedHeadless) {
   test::WriteFile(system.dir / "VxBusy.1", std::string());
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   EXPECT_NE(Log(1).find("Semaphore VxBusy.1 was left behind by an abnormal end"), std::string::npos);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.1"));
 }
@@ -255,14 +256,14 @@ TEST_F(StartupTest, StaleSemaphoreAsksTheSysopAtATerminal) {
   console.is_interactive = true;
   test::WriteFile(system.dir / "VxBusy.1", std::string());
   console.answer = platform::box::kNo;
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   ASSERT_EQ(console.boxes.size(), 1u);
   EXPECT_EQ(console.boxes[0].substr(0, 60), "ngFarlink32|It was found that Node 1 is already in use by an");
   EXPECT_TRUE(test::Exists(system.dir / "VxBusy.1"));  // No: left as it is
   EXPECT_EQ(Log(1).find("User off-line"), std::string::npos);
 
   console.answer = platform::box::kYes;
-  EXPECT_EQ(Run(""), 0);
+  EXPECT_EQ(RunCall(""), 0);
   EXPECT_NE(Log(1).find("User off-line"), std::string::npos);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.1"));
 }

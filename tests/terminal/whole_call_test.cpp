@@ -24,97 +24,10 @@
 #include "platform/event_loop.h"
 #include "terminal/terminal.h"
 #include "terminal_fixture.h"
+#include "vterm_caller.h"
 
 namespace vx::terminal::testing {
 namespace {
-
-// The caller: a socket, an 80 x 25 emulator screen, and answers typed when texts appear.
-class Caller {
- public:
-  Caller(platform::EventLoop& loop, int fd, int rows = 25)
-      : fd_(fd), rows_(rows), vt_(vterm_new(rows, 80)),
-        watcher_(loop, fd, POLLIN, [this](short) { Read(); }) {
-    vterm_set_utf8(vt_, 0);
-    screen_ = vterm_obtain_screen(vt_);
-    vterm_screen_reset(screen_, 1);
-    vterm_state_set_bold_highbright(vterm_obtain_state(vt_), 1);
-  }
-  ~Caller() {
-    vterm_free(vt_);
-    ::close(fd_);
-  }
-
-  // When `text` shows on the screen, `react` runs once (a snapshot, keys to type...).
-  void When(std::string text, std::function<void()> react) {
-    triggers_.push_back({std::move(text), std::move(react)});
-  }
-  void WhenType(std::string text, std::string keys) {
-    When(std::move(text), [this, keys] { Type(keys); });
-  }
-  void Type(const std::string& keys) {
-    ASSERT_EQ(::write(fd_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
-  }
-
-  std::string Row(int row) const {
-    std::string text;
-    for (int c = 0; c < 80; ++c) {
-      VTermScreenCell cell{};
-      vterm_screen_get_cell(screen_, VTermPos{row - 1, c}, &cell);
-      text += cell.chars[0] == 0 ? ' ' : static_cast<char>(cell.chars[0]);
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-  }
-  std::vector<std::string> Rows() const {
-    std::vector<std::string> rows;
-    for (int r = 1; r <= rows_; ++r) rows.push_back(Row(r));
-    return rows;
-  }
-  VTermScreenCell Cell(int row, int column) const {
-    VTermScreenCell cell{};
-    vterm_screen_get_cell(screen_, VTermPos{row - 1, column}, &cell);
-    return cell;
-  }
-  // 1-based row, 0-based column, as the node's model counts them.
-  std::pair<int, int> Cursor() const {
-    VTermPos pos{};
-    vterm_state_get_cursorpos(vterm_obtain_state(vt_), &pos);
-    return {pos.row + 1, pos.col};
-  }
-  const std::string& received() const { return received_; }
-
- private:
-  struct Trigger {
-    std::string text;
-    std::function<void()> react;
-  };
-
-  void Read() {
-    char buffer[4096];
-    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
-    if (n <= 0) return;
-    received_.append(buffer, static_cast<size_t>(n));
-    vterm_input_write(vt_, buffer, static_cast<size_t>(n));
-    for (size_t i = 0; i < triggers_.size(); ++i) {
-      bool shown = false;
-      for (int r = 1; r <= rows_ && !shown; ++r)
-        shown = Row(r).find(triggers_[i].text) != std::string::npos;
-      if (!shown) continue;
-      Trigger trigger = std::move(triggers_[i]);
-      triggers_.erase(triggers_.begin() + static_cast<long>(i));
-      trigger.react();
-      return;
-    }
-  }
-
-  int fd_;
-  int rows_;
-  VTerm* vt_;
-  VTermScreen* screen_ = nullptr;
-  platform::FdWatcher watcher_;
-  std::vector<Trigger> triggers_;
-  std::string received_;
-};
 
 class WholeCallTest : public ::testing::Test {
  protected:

@@ -77,6 +77,12 @@ TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
   core::ConfigSnapshot config(env, sys);
   EXPECT_EQ(config.SystemName(), "The Lighthouse BBS");
   EXPECT_EQ(config.PasswordAttempts(), 3);
+  // Front-end errorlevels the description leaves out hold 255, which no program returns: an
+  // errorlevel of 0 must not match slot 0 (a local logon) by accident.
+  const Bytes bytes = *core::ReadWholeFile(sys + "CONFIG.VX");
+  for (size_t position : {1531, 1532, 1538, 2820, 3257, 5331, 5745, 5750, 5816, 5817}) {
+    EXPECT_EQ(bytes.at(position - 1), 255) << position;
+  }
   auto list = core::LanguageList::Parse(*core::ReadWholeFile(sys + "LANGUAGE.VX"));
   ASSERT_NE(list.Find(1), nullptr);
   EXPECT_EQ(list.Find(1)->menu_path, sys + "menus/");
