@@ -98,17 +98,34 @@ void Terminal::Receive(std::string_view bytes) {
     receive_buffer_.erase(0, receive_head_);
     receive_head_ = 0;
   }
+  std::string diverted;
   for (char c : bytes) {
     if (last_received_cr_ && (c == '\n' || c == '\0')) {
       last_received_cr_ = false;
       continue;
     }
     last_received_cr_ = (c == '\r');
+    input_.last_key = c;
+    if (divert_) {
+      diverted += c;
+      continue;
+    }
     if (receive_buffer_.size() - receive_head_ >= kReceiveHardLimit) continue;
     receive_buffer_ += c;
-    input_.last_key = c;
   }
   input_.idle_seconds = 0;
+  if (divert_ && !diverted.empty()) divert_(diverted);
+}
+
+void Terminal::DivertReceived(std::function<void(std::string_view)> divert) {
+  divert_ = std::move(divert);
+  if (divert_ && receive_head_ < receive_buffer_.size()) {
+    // Keys typed ahead of the diversion belong to it too, not to a later input.
+    const std::string waiting = receive_buffer_.substr(receive_head_);
+    receive_buffer_.clear();
+    receive_head_ = 0;
+    divert_(waiting);
+  }
 }
 
 void Terminal::LocalKey(int code) {

@@ -112,6 +112,10 @@ class Terminal {
   void SetNameMode(bool on) { input_.capitalise = on; }
   // Discards every key waiting for the next request, here and in the line.
   void FlushInput();
+  // While set, what the caller sends goes to `divert` instead of becoming keys for the next input
+  // (a chat takes the caller's typing, and none of it is left for the menu afterwards). Keys
+  // waiting when it is set go to it too. An empty function ends the diversion.
+  void DivertReceived(std::function<void(std::string_view)> divert);
   // A key waiting from the caller or the local keyboard, taken without waiting.
   std::optional<char> TakeKeyNoWait();
   // Keys received and not yet taken.
@@ -157,6 +161,7 @@ class Terminal {
   PauseTagging no_tagging_;
   PauseTagging* tagging_ = &no_tagging_;
   std::function<void()> poll_hook_;
+  std::function<void(std::string_view)> divert_;
   std::string receive_buffer_;  // keys not yet taken start at receive_head_
   size_t receive_head_ = 0;
   bool last_received_cr_ = false;

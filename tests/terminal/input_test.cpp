@@ -257,3 +257,22 @@ TEST_F(InputTest, KeysReachTheLineEvenWhenNoRequestIsActive) {
 
 }  // namespace
 }  // namespace vx::terminal::testing
+
+namespace vx::terminal::testing {
+namespace {
+
+TEST_F(InputTest, ADiversionTakesTheCallersTypingAndLeavesNoKeys) {
+  std::string diverted;
+  Type("ab");  // typed ahead of the diversion: it belongs to it
+  terminal.DivertReceived([&](std::string_view text) { diverted += text; });
+  Type("c\r\nd");
+  EXPECT_EQ(diverted, "abc\rd");
+  EXPECT_EQ(terminal.pending_keys(), 0u);
+  terminal.DivertReceived({});
+  Type("e\r");
+  EXPECT_EQ(terminal.InputLine(5), "e");
+  EXPECT_EQ(diverted, "abc\rd");
+}
+
+}  // namespace
+}  // namespace vx::terminal::testing
