@@ -1,6 +1,7 @@
 // posix_spawn and the wait for a child in the event loop.
 #include "platform/process_runner.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -47,6 +48,8 @@ int ExitCodeOf(int status) {
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return -1;
 }
+
+}  // namespace
 
 // The child for as long as it runs. Left by an exception (the end of the call), it ends the
 // child's process group and reaps it.
@@ -109,13 +112,15 @@ class Child {
   int exit_code_ = -1;
 };
 
-}  // namespace
+namespace {
 
-ProcessOutcome SpawnProcessRunner::RunAndWait(const std::vector<std::string>& argv) {
-  ProcessOutcome outcome;
+// Starts argv in a process group of its own, with the default signal mask and dispositions;
+// `quiet` gives it /dev/null for its standard input, output and error. Returns its pid, or -1 with
+// `error` set.
+pid_t SpawnInOwnGroup(const std::vector<std::string>& argv, bool quiet, std::string& error) {
   if (argv.empty() || argv[0].empty()) {
-    outcome.error = "no program named";
-    return outcome;
+    error = "no program named";
+    return -1;
   }
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -131,13 +136,30 @@ ProcessOutcome SpawnProcessRunner::RunAndWait(const std::vector<std::string>& ar
   posix_spawnattr_setpgroup(&attributes, 0);
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (quiet) {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  }
   pid_t pid = -1;
-  const int failed = ::posix_spawnp(&pid, args[0], nullptr, &attributes, args.data(), environ);
+  const int failed = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (failed != 0) {
-    outcome.error = argv[0] + ": " + std::strerror(failed);
-    return outcome;
+    error = argv[0] + ": " + std::strerror(failed);
+    return -1;
   }
+  return pid;
+}
+
+}  // namespace
+
+ProcessOutcome SpawnProcessRunner::RunAndWait(const std::vector<std::string>& argv) {
+  ProcessOutcome outcome;
+  const pid_t pid = SpawnInOwnGroup(argv, false, outcome.error);
+  if (pid < 0) return outcome;
   outcome.started = true;
 
   Child child(pid);
@@ -151,5 +173,28 @@ ProcessOutcome SpawnProcessRunner::RunAndWait(const std::vector<std::string>& ar
   outcome.exit_code = child.exit_code();
   return outcome;
 }
+
+BackgroundProcess::BackgroundProcess() = default;
+BackgroundProcess::~BackgroundProcess() { Stop(); }
+
+bool BackgroundProcess::Start(const std::vector<std::string>& argv, std::string* error) {
+  Stop();
+  std::string why;
+  const pid_t pid = SpawnInOwnGroup(argv, true, why);
+  if (pid < 0) {
+    if (error) *error = why;
+    return false;
+  }
+  child_ = std::make_unique<Child>(pid);
+  return true;
+}
+
+bool BackgroundProcess::running() {
+  if (!child_) return false;
+  child_->Check();
+  return !child_->reaped();
+}
+
+void BackgroundProcess::Stop() { child_.reset(); }
 
 }  // namespace vx::platform

@@ -4,6 +4,7 @@
 // dispositions, and the node's environment. Abstract so that tests can stand in for programs.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,26 @@ class SpawnProcessRunner final : public ProcessRunner {
 
  private:
   EventLoop& loop_;
+};
+
+class Child;
+
+// A program that runs beside the node (the page sound's player) until it ends or is stopped. It
+// reads from and writes to /dev/null, never the sysop's terminal. Stop (or the destructor) ends
+// its process group and reaps it.
+class BackgroundProcess {
+ public:
+  BackgroundProcess();
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+  bool Start(const std::vector<std::string>& argv, std::string* error = nullptr);
+  bool running();
+  void Stop();
+
+ private:
+  std::unique_ptr<Child> child_;
 };
 
 }  // namespace vx::platform

@@ -29,6 +29,10 @@
 
 namespace vx::session {
 
+// What the call is doing beside the menus: the sysop's console acts on the call (forced chat,
+// line noise, ending it) only when nothing else runs.
+enum class SessionActivity { kNone, kPage, kChat, kTransfer, kDoor };
+
 // The per-node state, as a few owned services that features take by reference: the node and its
 // line (`node`), how the call ends (`call`), the configuration and languages, the caller's account
 // (`caller`), the session clock (`clock`) and the caller's terminal.
@@ -65,6 +69,7 @@ struct NodeSession {
   CallerAccount caller;
   SessionClock clock;
   CurrentAreas areas;
+  SessionActivity activity = SessionActivity::kNone;
 
   NodeWindow no_window;
 

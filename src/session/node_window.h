@@ -4,9 +4,11 @@
 
 #include <string_view>
 
+#include "session/sysop_views.h"
+
 namespace vx::session {
 
-class NodeWindow {
+class NodeWindow : public PageView, public ChatView {
  public:
   virtual ~NodeWindow() = default;
   virtual void Show() {}
