@@ -55,6 +55,19 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   void SetTitle(std::string_view title) override;
   void RefreshStatusPanel() override;
 
+  // The page and chat windows (sysop_windows.cpp).
+  bool OpenPage(std::string_view label, int duration_seconds,
+                std::function<void(bool accepted)> answer) override;
+  void PageProgress(int elapsed_seconds) override;
+  void RingBell() override;
+  void ClosePage() override;
+  bool OpenChat(std::string_view caller_name, std::string_view sysop_name, std::string_view subject,
+                std::function<void(int key)> sysop_key, std::function<void()> close) override;
+  void ChatCallerText(std::string_view box) override;
+  void ChatSysopText(std::string_view box) override;
+  void ChatElapsed(std::string_view text) override;
+  void CloseChat() override;
+
   void SetKeyHandler(std::function<void(int code)> handler) { on_key_ = std::move(handler); }
   void SetCommandKeyHandler(std::function<void(int key)> handler) {
     on_command_key_ = std::move(handler);
@@ -75,11 +88,16 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
 
   // Draws everything now.
   void Redraw();
+  // The caller's screen in rows 1..25 (an override may draw it and put a box over it).
+  void DrawCallerScreen();
 
  private:
   void OnKeyboard(short revents);
   void Key(int code, bool command);
-  void DrawCallerScreen();
+  void DrawPage();
+  bool PageKey(int code, bool command);
+  void DrawChat();
+  bool ChatKey(int code, bool command);
   void DrawLine(int row, std::string_view text, bool highlighted);
   int PairFor(int foreground, int background, bool& bold) const;
 
@@ -97,6 +115,22 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   std::function<bool(int, bool)> override_key_;
   std::unique_ptr<platform::FdWatcher> keyboard_;
   bool keyboard_gone_ = false;
+
+  struct PageState {
+    std::string label;
+    int duration = 0;
+    int elapsed = 0;
+    std::function<void(bool)> answer;
+    std::string saved_legend;
+  } page_;
+  struct ChatState {
+    std::string caller_name, sysop_name, subject, elapsed;
+    std::string caller_box, sysop_box;
+    std::function<void(int)> key;
+    std::function<void()> close;
+    std::string saved_legend;
+    bool open = false;
+  } chat_;
   platform::Timer redraw_timer_;
 };
 
