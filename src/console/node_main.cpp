@@ -96,6 +96,7 @@ int NodeMain(int argc, char** argv) {
   // A sysop's kill or a hang-up of the controlling terminal ends the call as any other end does:
   // the node is released and the caller written back.
   platform::SignalWatcher signals(loop, [&session](int signal) {
+    if (session.call.terminating) return;  // the end is already under way
     session.log.Alarm("Ended by signal " + std::to_string(signal));
     session::EndNodeProgram(session);
   });
@@ -116,10 +117,7 @@ int NodeMain(int argc, char** argv) {
   } catch (const std::exception& e) {
     log.WriteLog(std::string("\aInternal error: ") + e.what());
     platform::WriteStandardError(std::string("vxnode: internal error: ") + e.what());
-    if (!session.call.terminating) {
-      session.call.terminating = true;
-      session::TerminateCall(session);
-    }
+    session::TerminateCall(session);  // unless it has run already
     return 1;
   }
   return session.call.exit_code;

@@ -60,6 +60,16 @@ std::string FormatDateText(const CalendarDate& date) {
   return buf;
 }
 
+std::string DateText(const std::tm& t) {
+  return FormatDateText(CalendarDate{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday});
+}
+
+std::string TimeOfDayText(const std::tm& t) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d", (t.tm_hour % 100 + 100) % 100, (t.tm_min % 100 + 100) % 100);
+  return buf;
+}
+
 uint32_t PackDate(std::string_view text) {
   std::optional<CalendarDate> date = ParseDateText(text);
   if (!date) return 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ struct CalendarDate {
 std::optional<CalendarDate> ParseDateText(std::string_view text);
 // "MM-DD-YY".
 std::string FormatDateText(const CalendarDate& date);
+// A local time as the data files store its date ("MM-DD-YY") and its time of day ("hh:mm").
+std::string DateText(const std::tm& t);
+std::string TimeOfDayText(const std::tm& t);
 
 // Date text to packed date (time bits zero); 0 when the text is not a date.
 uint32_t PackDate(std::string_view text);

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <utility>
 
+#include "core/crc32.h"
+#include "core/text.h"
+
 namespace vx::core {
 
 namespace {
@@ -124,6 +127,49 @@ std::optional<uint64_t> UserBase::Append(UserRecord& user, std::string* error) c
   WriteResult index = WriteIndexEntry(r, user);
   if (!index.ok) return fail(index.error);
   return r;
+}
+
+std::optional<uint64_t> UserBase::FindIndexEntry(uint32_t crc, uint64_t from) const {
+  if (from == 0) from = 1;
+  auto file = RecordFile::Open(index_path_, RecordFile::Mode::kRead);
+  if (!file) return std::nullopt;
+  constexpr size_t kEntriesPerBlock = 8192;
+  std::vector<uint8_t> block(kEntriesPerBlock * kUserIndexSize);
+  uint64_t r = from;
+  for (;;) {
+    file->Seek((r - 1) * kUserIndexSize);
+    // A remainder shorter than an entry at the end of the file is no entry.
+    const size_t entries = file->ReadBytes(block.data(), block.size()) / kUserIndexSize;
+    if (entries == 0) return std::nullopt;
+    for (size_t i = 0; i < entries; ++i) {
+      const uint8_t* e = block.data() + i * kUserIndexSize;
+      const uint32_t name_crc = static_cast<uint32_t>(e[0]) | (static_cast<uint32_t>(e[1]) << 8) |
+                                (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[3]) << 24);
+      const uint32_t handle_crc = static_cast<uint32_t>(e[4]) | (static_cast<uint32_t>(e[5]) << 8) |
+                                  (static_cast<uint32_t>(e[6]) << 16) | (static_cast<uint32_t>(e[7]) << 24);
+      if (name_crc == crc || handle_crc == crc) return r + i;
+    }
+    if (entries < kEntriesPerBlock) return std::nullopt;
+    r += entries;
+  }
+}
+
+std::optional<UserBase::Found> UserBase::FindUser(uint32_t crc, uint64_t from,
+                                                  int* stale_entries) const {
+  for (;;) {
+    const std::optional<uint64_t> r = FindIndexEntry(crc, from);
+    if (!r) return std::nullopt;
+    from = *r + 1;
+    std::optional<UserRecord> user = Read(*r);
+    const bool matches = user && (Crc32(UpperCase(user->name)) == crc ||
+                                  (!user->handle.empty() && Crc32(UpperCase(user->handle)) == crc));
+    if (!matches) {
+      if (stale_entries) ++*stale_entries;
+      continue;
+    }
+    if (user->AttributeFlag(1)) continue;  // deleted
+    return Found{*r, std::move(*user)};
+  }
 }
 
 WriteResult UserBase::WriteIndexEntry(uint64_t r, const UserRecord& user) const {

@@ -52,6 +52,21 @@ class UserBase {
   // Writes index entry r for `user` (the CRCs of its upper-cased name and handle).
   WriteResult WriteIndexEntry(uint64_t r, const UserRecord& user) const;
 
+  // The first index entry from record `from` on (1-based) whose name or handle CRC is `crc`;
+  // nullopt when none is, or when USERSIDX.BBS cannot be read. The index is read in blocks, so a
+  // search costs about as much as reading the file once and needs no more memory than a block.
+  std::optional<uint64_t> FindIndexEntry(uint32_t crc, uint64_t from = 1) const;
+
+  struct Found {
+    uint64_t record = 0;
+    UserRecord user;
+  };
+  // The first user, from record `from` on, whose upper-cased name or handle has the CRC `crc`,
+  // deleted users skipped. Each index entry found is checked against the record it names: an
+  // entry pointing past the end of USERS.BBS or at a record of another name (an index out of step
+  // with the users) is skipped and counted in `stale_entries`.
+  std::optional<Found> FindUser(uint32_t crc, uint64_t from = 1, int* stale_entries = nullptr) const;
+
  private:
   std::string users_path_, index_path_;
   LockWait wait_;

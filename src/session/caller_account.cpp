@@ -4,11 +4,14 @@
 namespace vx::session {
 
 core::WriteResult CallerAccount::WriteBack(const core::UserBase& base) {
+  if (!logged_on_) return {};
   if (new_user_) {
     std::string error;
     auto r = base.Append(user, &error);
     if (!r) return core::WriteResult::Failed(error);
-    Load(*r, user);
+    record_ = *r;
+    as_read_ = user;
+    new_user_ = false;
     return {};
   }
   if (record_ == 0) return {};

@@ -1,6 +1,7 @@
 // The caller's account for the call: the user record held in memory, where it lives in USERS.BBS,
 // and how it goes back there. Only what this call changed is written back (see core::UserBase),
-// and only for a caller who logged on or registered.
+// and only for a caller who logged on or registered: an account whose password was never given
+// stays as it is, however long somebody sat at its password prompt.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +17,31 @@ class CallerAccount {
   // The record as the call sees and changes it.
   core::UserRecord user;
 
-  // A caller was found (or registered) in record `r` (1-based), read as `as_read`.
+  // The account in record `r` (1-based), read as `as_read`, is the one the caller named. It is
+  // not yet the caller's: nothing is written back before LogOn().
   void Load(uint64_t r, const core::UserRecord& as_read) {
     record_ = r;
     as_read_ = as_read;
     user = as_read;
     new_user_ = false;
+    logged_on_ = false;
   }
-  // A new caller whose record is appended when the call ends.
+  // The password was right: the account is the caller's, and the call counts as one of its calls.
+  void LogOn() {
+    if (logged_on_) return;
+    logged_on_ = true;
+    ++user.no_calls;
+  }
+  // A new caller, registered: the record in `user` is appended when the call ends.
   void Register() {
     record_ = 0;
     new_user_ = true;
+    logged_on_ = true;
   }
   void Forget() {
     record_ = 0;
     new_user_ = false;
+    logged_on_ = false;
   }
 
   // 1-based record number in USERS.BBS; 0 = none (or not yet appended).
@@ -38,21 +49,22 @@ class CallerAccount {
   // UserRecordPos: the record's 1-based byte position in USERS.BBS, 0 when there is none.
   uint64_t record_position() const { return record_ == 0 ? 0 : (record_ - 1) * core::kUserRecordSize + 1; }
   bool is_new_user() const { return new_user_; }
-  bool has_record() const { return record_ > 0 || new_user_; }
+  bool logged_on() const { return logged_on_; }
   const core::UserRecord& as_read() const { return as_read_; }
 
   // Writes the record back (a new user is appended, with the index entry) and its index entry.
+  // Does nothing unless the caller logged on or registered.
   core::WriteResult WriteBack(const core::UserBase& base);
 
   // Session state of the logon.
-  bool user_on_line = false;
-  bool password_ok = false;
-  std::string logon_time;  // "hh:mm"
-  std::string logon_date;  // "MM-DD-YY"
+  bool user_on_line = false;  // the status files show the caller on this node
+  std::string logon_time;     // "hh:mm"
+  std::string logon_date;     // "MM-DD-YY"
 
  private:
   uint64_t record_ = 0;
   bool new_user_ = false;
+  bool logged_on_ = false;
   core::UserRecord as_read_;
 };
 

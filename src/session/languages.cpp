@@ -30,4 +30,24 @@ bool LoadLanguageFile(NodeSession& session, const std::string& name) {
   return true;
 }
 
+bool UseLanguage(NodeSession& session, int record) {
+  const core::LanguageRecord* language = session.languages.Find(record);
+  if (!language || core::Trim(language->definition_file).empty()) return false;
+  if (!LoadLanguageFile(session, language->definition_file)) {
+    session.log.Alarm("Language " + language->name + ": cannot load " + language->definition_file);
+    return false;
+  }
+  if (!language->menu_path.empty()) session.config.menu_path = language->menu_path;
+  return true;
+}
+
+int FirstLanguageFor(const core::LanguageList& languages, int security) {
+  for (int r = 1; r <= languages.record_count(); ++r) {
+    const core::LanguageRecord* language = languages.Find(r);
+    if (!language) return 0;
+    if (language->available && language->security <= security) return r;
+  }
+  return 0;
+}
+
 }  // namespace vx::session

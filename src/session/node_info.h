@@ -34,7 +34,8 @@ struct CallOutcome {
   int exit_code = 0;  // -E, 1..255; 0 otherwise
   bool echomail_entered = false;
   bool netmail_entered = false;
-  bool terminating = false;  // the end of the call has begun; it runs once
+  bool terminating = false;  // the end of the call has begun
+  bool terminated = false;   // TerminateCall has run (it runs once)
 };
 
 }  // namespace vx::session

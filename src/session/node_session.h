@@ -22,9 +22,10 @@
 #include "session/current_areas.h"
 #include "session/node_info.h"
 #include "session/node_window.h"
-#include "session/session_clock.h"
 #include "session/semaphore.h"
+#include "session/session_clock.h"
 #include "session/session_codes.h"
+#include "session/session_hooks.h"
 #include "terminal/terminal.h"
 
 namespace vx::session {
@@ -70,6 +71,11 @@ struct NodeSession {
   SessionClock clock;
   CurrentAreas areas;
   SessionActivity activity = SessionActivity::kNone;
+  SessionTimers timers{*this};  // TimeLeftClock and TimeOutClock
+  std::string protocol_name;    // the caller's transfer protocol, from the account at logon
+
+  // What the layers above bring to the call (menus, message entry, areas); set by main.
+  SessionHooks hooks;
 
   NodeWindow no_window;
 

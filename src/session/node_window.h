@@ -14,6 +14,9 @@ class NodeWindow : public PageView, public ChatView {
   virtual void Show() {}
   virtual void SetTitle(std::string_view title) { (void)title; }
   virtual void RefreshStatusPanel() {}
+  // A message window over the node window while the node hangs up, and its end.
+  virtual void ShowNotice(std::string_view text) { (void)text; }
+  virtual void CloseNotice() {}
 };
 
 }  // namespace vx::session

@@ -15,8 +15,10 @@
 #include "session/command_line.h"
 #include "session/languages.h"
 #include "session/modem_file.h"
+#include "session/logon.h"
 #include "session/opening_screens.h"
 #include "session/report_error.h"
+#include "session/session_clock.h"
 #include "session/system_info.h"
 #include "session/wait_call.h"
 
@@ -214,13 +216,7 @@ std::string LongDate(const std::tm& t) {
 void RunStartup(NodeSession& session, std::string_view command_line,
                 const StartupServices& services) {
   // Every input wait checks the line: a remote caller whose carrier is gone ends the call at once.
-  session.terminal.SetPollHook([&session] {
-    if (session.node.local_mode || session.call.terminating || !session.comm.port_open()) return;
-    if (!session.comm.CarrierDetect()) {
-      session.log.Debug("Carrier Detect line is LOW (no carrier)");
-      EndNodeProgram(session);
-    }
-  });
+  session.terminal.SetPollHook([&session] { CheckCarrier(session); });
 
   // 1. The configuration.
   core::ConfigLoad load = core::ReadConfiguration(session.env);
@@ -356,21 +352,20 @@ void RunStartup(NodeSession& session, std::string_view command_line,
   }
 
 
-  // 19, 20. Opening screens and the logon allowance.
+  // 19, 20. Opening screens and the logon allowance. The clocks run from here: the inactivity
+  // watch only once a caller is connected (the waiting for a call has no carrier to watch).
   ShowOpeningScreens(session);
   session.clock.time_left = config.LogonMinutes();
+  session.timers.StartTimeLeft();
+  session.timers.StartTimeOut();
   session.window->RefreshStatusPanel();
 }
 
 void RunNode(NodeSession& session, std::string_view command_line, const StartupServices& services) {
   RunStartup(session, command_line, services);
-  // The logon follows here once it exists; until then the call ends after the opening screens,
-  // in a local session once the sysop has seen them and pressed a key.
-  if (session.node.local_mode) {
-    session.terminal.input().auto_accept = true;  // one key, as at the menus
-    session.terminal.PressEnter();
-  }
-  EndNodeProgram(session);
+  // A remote session without a line has no caller to log on.
+  if (!session.node.local_mode && !session.comm.port_open()) EndNodeProgram(session);
+  Logon(session);
 }
 
 }  // namespace vx::session

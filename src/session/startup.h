@@ -35,7 +35,7 @@ struct StartupServices {
 void RunStartup(NodeSession& session, std::string_view command_line,
                 const StartupServices& services = {});
 
-// Start-up, then the call. Until the logon exists, the call ends cleanly after the opening screens.
+// Start-up, then the call: the logon and what follows it, until the call ends.
 [[noreturn]] void RunNode(NodeSession& session, std::string_view command_line,
                           const StartupServices& services = {});
 

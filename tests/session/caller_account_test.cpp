@@ -50,6 +50,8 @@ TEST(CallerAccount, AKnownCallerWritesOnlyWhatTheCallChanged) {
 
   CallerAccount account;
   account.Load(1, *base.Read(1));
+  account.LogOn();
+  EXPECT_EQ(account.user.no_calls, 1);  // this call counts
   account.user.no_calls = 5;
   // The sysop raises the security level with a DOS tool during the call.
   core::UserRecord raised = *base.Read(1);
@@ -60,6 +62,22 @@ TEST(CallerAccount, AKnownCallerWritesOnlyWhatTheCallChanged) {
   const core::UserRecord after = *base.Read(1);
   EXPECT_EQ(after.no_calls, 5);
   EXPECT_EQ(after.security, 100);
+}
+
+TEST(CallerAccount, AnAccountWhosePasswordWasNeverGivenIsNotWritten) {
+  test::TempDir dir;
+  core::UserBase base(dir / "USERS.BBS", dir / "USERSIDX.BBS");
+  core::UserRecord stored;
+  stored.name = "Known Caller";
+  ASSERT_TRUE(base.Append(stored, nullptr));
+  const std::string before = test::ReadFile(dir / "USERS.BBS");
+
+  CallerAccount account;
+  account.Load(1, *base.Read(1));
+  account.user.elapsed = 30;  // minutes counted at the password prompt
+  EXPECT_TRUE(account.WriteBack(base).ok);
+  EXPECT_EQ(test::ReadFile(dir / "USERS.BBS"), before);
+  EXPECT_FALSE(account.logged_on());
 }
 
 TEST(CallerAccount, NoRecordNoWrite) {
