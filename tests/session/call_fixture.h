@@ -41,6 +41,7 @@ class TestLine final : public comm::CommControl {
   void ClosePort() override { open_ = false; }
   bool port_open() const override { return open_; }
   void SendText(std::string_view bytes) override {
+    if (modem && bytes.find("ATH0") != std::string_view::npos) carrier = false;  // it hangs up
     sent_.append(bytes);
     unseen_.append(bytes);
     if (on_sent) on_sent(bytes);
@@ -73,6 +74,7 @@ class TestLine final : public comm::CommControl {
     return taken;
   }
   bool CarrierDetect() const override { return open_ && carrier; }
+  bool IsModemLine() const override { return modem; }
   void SendBreak() override {}
 
   void Type(std::string_view keys) {
@@ -86,6 +88,7 @@ class TestLine final : public comm::CommControl {
   const std::string& sent() const { return sent_; }
 
   bool carrier = true;
+  bool modem = false;  // a modem on a serial port, hung up by its commands
   std::function<void(std::string_view)> on_sent;
 
  private:
