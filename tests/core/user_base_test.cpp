@@ -143,5 +143,51 @@ TEST(UserBase, AWriteWaitsForALockOnlyUpToItsLimit) {
   EXPECT_EQ(test::ReadFile(dir / "USERS.BBS"), std::string(stored.begin(), stored.end()));
 }
 
+TEST(UserBase, TheIndexSearchCrossesItsReadingBlocksAndStopsAtTheEnd) {
+  test::TempDir dir;
+  // 20,000 entries written by hand: entry r holds (r, r + 1000000); entry 8192 (the last of the
+  // first block), 8193 (the first of the second) and 20,000 are searched for, and a torn entry of
+  // 5 bytes at the end is no entry.
+  std::string index;
+  const auto put = [&index](uint32_t v) {
+    for (int i = 0; i < 4; ++i) index += static_cast<char>(v >> (8 * i));
+  };
+  for (uint32_t r = 1; r <= 20000; ++r) {
+    put(r);
+    put(r + 1000000);
+  }
+  index += std::string("\x55\x55\x55\x55\x55", 5);
+  test::WriteFile(dir / "USERSIDX.BBS", index);
+  UserBase base(dir / "USERS.BBS", dir / "USERSIDX.BBS");
+  EXPECT_EQ(base.FindIndexEntry(8192), std::optional<uint64_t>(8192));
+  EXPECT_EQ(base.FindIndexEntry(8193), std::optional<uint64_t>(8193));
+  EXPECT_EQ(base.FindIndexEntry(1020000), std::optional<uint64_t>(20000));  // by handle
+  EXPECT_EQ(base.FindIndexEntry(0x55555555), std::nullopt);
+  EXPECT_EQ(base.FindIndexEntry(5, 6), std::nullopt);  // a search from a later record
+  EXPECT_EQ(base.FindIndexEntry(1000005, 5), std::optional<uint64_t>(5));
+  EXPECT_EQ(base.FindIndexEntry(7, 30000), std::nullopt);
+  UserBase none(dir / "NONE.BBS", dir / "NONE.IDX");
+  EXPECT_EQ(none.FindIndexEntry(1), std::nullopt);
+}
+
+TEST(UserBase, FindingAUserSkipsTheDeletedAndEntriesOutOfStep) {
+  test::TempDir dir;
+  UserBase base(dir / "USERS.BBS", dir / "USERSIDX.BBS");
+  UserRecord gone = Named("Twin Name");
+  gone.attribute = "10000000";  // deleted
+  UserRecord other = Named("Somebody Else");
+  UserRecord twin = Named("Twin Name");
+  for (UserRecord* u : {&gone, &other, &twin}) ASSERT_TRUE(base.Append(*u, nullptr));
+  // Entry 2 claims the twin's name for another record.
+  ASSERT_TRUE(base.WriteIndexEntry(2, Named("Twin Name")).ok);
+  int stale = 0;
+  const auto found = base.FindUser(Crc32("TWIN NAME"), 1, &stale);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->record, 3u);
+  EXPECT_EQ(found->user.name, "Twin Name");
+  EXPECT_EQ(stale, 1);
+  EXPECT_FALSE(base.FindUser(Crc32("NOBODY")));
+}
+
 }  // namespace
 }  // namespace vx::core
