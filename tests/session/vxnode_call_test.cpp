@@ -1,0 +1,120 @@
+// Whole calls to the node program itself, each on a connection handed over as descriptor 3, as a
+// listener starts it: a caller who hangs up, and twenty nodes ending calls at the same moment on
+// one system. The files are checked byte for byte afterwards.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+
+#include "support/logon_system.h"
+#include "support/node_process.h"
+
+namespace vx::session {
+namespace {
+
+using test::PutLong;
+using test::PutText;
+using test::PutWordAt;
+
+const std::string kNode = std::string(VX_BINARY_DIR) + "/src/vxnode";
+
+std::unique_ptr<test::NodeProcess> StartNode(const test::LogonSystem& system, int node) {
+  return std::make_unique<test::NodeProcess>(
+      kNode, std::vector<std::string>{"-N" + std::to_string(node), "-H3"},
+      std::vector<std::string>{"VX=" + system.dir.path(), "VXCONSOLE=none"}, system.dir.path());
+}
+
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[48];
+  std::snprintf(text, sizeof text, "%02d-%02d-%02d", local.tm_mon + 1, local.tm_mday, local.tm_year % 100);
+  return text;
+}
+
+// Jane's record as a call today leaves it: LastTime as the node wrote it (the real time of day),
+// today's date, one call more, and on a new day the day's minutes and kilobytes started afresh.
+std::vector<uint8_t> JaneAfterACall(const test::LogonSystem& system, const std::vector<uint8_t>& written) {
+  std::vector<uint8_t> users = system.users;
+  std::copy(written.begin() + 1016 + 419, written.begin() + 1016 + 425, users.begin() + 1016 + 419);
+  PutText(users, 1016 + 425, Today());
+  PutLong(users, 1016 + 456, 42);
+  if (Today() != system.jane.last_date) {
+    PutWordAt(users, 1016 + 480, 0);
+    PutLong(users, 1016 + 476, 0);
+  }
+  return users;
+}
+
+TEST(VxnodeCall, ACallerWhoHangsUpEndsTheNodeWithinASecondAndTheFilesShowTheCall) {
+  test::LogonSystem system;
+  system.SetConfigByte(1493, 2);  // the personal-mail scan is offered: the node waits there
+  auto node = StartNode(system, 1);
+  ASSERT_TRUE(node->started());
+  ASSERT_TRUE(node->WaitFor("Name: "));
+  node->Type("jane doe\rsecret\r");
+  ASSERT_TRUE(node->WaitFor("<40 mail?>")) << node->received();
+  node->HangUp();
+  EXPECT_EQ(node->Wait(std::chrono::milliseconds(1000)), 0) << "the node did not end within a second";
+
+  const std::vector<uint8_t> users = system.Read("USERS.BBS");
+  ASSERT_EQ(users.size(), system.users.size());
+  EXPECT_EQ(users, JaneAfterACall(system, users));
+  EXPECT_EQ(users[1016 + 419], 5);  // LastTime "hh:mm"
+  std::vector<uint8_t> useron(214, 0);
+  useron[102] = 16;
+  EXPECT_EQ(system.Read("USERON.BBS"), useron);
+  const std::vector<uint8_t> lastcall = system.Read("LASTCALL.BBS");
+  ASSERT_EQ(lastcall.size(), 118u);
+  EXPECT_EQ(lastcall[0], 1);
+  EXPECT_EQ(lastcall[99] | (lastcall[100] << 8), 38400);
+  EXPECT_EQ(system.Read("SYSINFO.BBS")[0], 1);
+  EXPECT_FALSE(test::Exists(system.dir / "VxBusy.1"));
+  const std::string log = test::ReadFile(system.dir / "NODE1.LOG");
+  EXPECT_NE(log.find("Jane Doe on-line at 38400 BPS"), std::string::npos) << log;
+  EXPECT_NE(log.find("User off-line"), std::string::npos);
+  EXPECT_EQ(log.find("Terminating call..."), std::string::npos);  // nobody left to hang up on
+}
+
+TEST(VxnodeCall, TwentyNodesEndingCallsAtOnceLoseNoCall) {
+  test::LogonSystem system;
+  std::vector<uint8_t> info(76, 0);
+  PutLong(info, 0, 500);
+  test::WriteFile(system.dir / "SYSINFO.BBS", info);
+  constexpr int kNodes = 20;
+  std::vector<std::unique_ptr<test::NodeProcess>> nodes;
+  for (int n = 1; n <= kNodes; ++n) {
+    nodes.push_back(StartNode(system, n));
+    ASSERT_TRUE(nodes.back()->started());
+  }
+  for (auto& node : nodes) {
+    ASSERT_TRUE(node->WaitFor("Name: "));
+    node->Type("jane doe\r");
+  }
+  for (auto& node : nodes) ASSERT_TRUE(node->WaitFor("<59 password?>"));
+  // Every caller gives the password at once; each call then ends right after the logon.
+  for (auto& node : nodes) node->Type("secret\r");
+  for (int n = 0; n < kNodes; ++n) EXPECT_EQ(nodes[static_cast<size_t>(n)]->Wait(), 0) << "node " << n + 1;
+
+  const std::vector<uint8_t> sysinfo = system.Read("SYSINFO.BBS");
+  ASSERT_EQ(sysinfo.size(), 76u);
+  EXPECT_EQ(sysinfo[0] | (sysinfo[1] << 8), 500 + kNodes);
+  const std::vector<uint8_t> lastcall = system.Read("LASTCALL.BBS");
+  ASSERT_EQ(lastcall.size(), kNodes * 118u);
+  std::vector<int> lines;
+  for (int r = 0; r < kNodes; ++r) lines.push_back(lastcall[static_cast<size_t>(r) * 118]);
+  std::sort(lines.begin(), lines.end());
+  for (int n = 1; n <= kNodes; ++n) EXPECT_EQ(lines[static_cast<size_t>(n - 1)], n);
+  std::vector<uint8_t> useron(kNodes * 214, 0);
+  for (int n = 0; n < kNodes; ++n) useron[static_cast<size_t>(n) * 214 + 102] = 16;
+  EXPECT_EQ(system.Read("USERON.BBS"), useron);
+  const std::vector<uint8_t> users = system.Read("USERS.BBS");
+  ASSERT_EQ(users.size(), system.users.size());
+  EXPECT_EQ(users, JaneAfterACall(system, users));
+  for (int n = 1; n <= kNodes; ++n) EXPECT_FALSE(test::Exists(system.dir / ("VxBusy." + std::to_string(n))));
+}
+
+}  // namespace
+}  // namespace vx::session
