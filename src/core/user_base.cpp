@@ -74,8 +74,10 @@ std::optional<UserRecord> UserBase::Read(uint64_t r) const {
   if (r == 0) return std::nullopt;
   auto file = RecordFile::Open(users_path_, RecordFile::Mode::kRead);
   if (!file || file->Size() < r * kUserRecordSize) return std::nullopt;
+  // One read of the whole record, then its fields from memory.
   file->Seek((r - 1) * kUserRecordSize);
-  return ReadUserRecord(*file);
+  MemoryStream record(file->ReadRaw(kUserRecordSize));
+  return ReadUserRecord(record);
 }
 
 WriteResult UserBase::WriteChanges(uint64_t r, const UserRecord& current,
@@ -133,21 +135,21 @@ std::optional<uint64_t> UserBase::FindIndexEntry(uint32_t crc, uint64_t from) co
   if (from == 0) from = 1;
   auto file = RecordFile::Open(index_path_, RecordFile::Mode::kRead);
   if (!file) return std::nullopt;
+  // The CRC as the file stores it (little-endian), compared with each stored value as it is.
+  const uint8_t le[4] = {static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8),
+                         static_cast<uint8_t>(crc >> 16), static_cast<uint8_t>(crc >> 24)};
+  uint32_t wanted = 0;
+  std::memcpy(&wanted, le, sizeof wanted);
   constexpr size_t kEntriesPerBlock = 8192;
-  std::vector<uint8_t> block(kEntriesPerBlock * kUserIndexSize);
+  std::vector<uint32_t> block(kEntriesPerBlock * 2);
   uint64_t r = from;
   for (;;) {
     file->Seek((r - 1) * kUserIndexSize);
     // A remainder shorter than an entry at the end of the file is no entry.
-    const size_t entries = file->ReadBytes(block.data(), block.size()) / kUserIndexSize;
+    const size_t entries = file->ReadBytes(block.data(), block.size() * sizeof(uint32_t)) / kUserIndexSize;
     if (entries == 0) return std::nullopt;
     for (size_t i = 0; i < entries; ++i) {
-      const uint8_t* e = block.data() + i * kUserIndexSize;
-      const uint32_t name_crc = static_cast<uint32_t>(e[0]) | (static_cast<uint32_t>(e[1]) << 8) |
-                                (static_cast<uint32_t>(e[2]) << 16) | (static_cast<uint32_t>(e[3]) << 24);
-      const uint32_t handle_crc = static_cast<uint32_t>(e[4]) | (static_cast<uint32_t>(e[5]) << 8) |
-                                  (static_cast<uint32_t>(e[6]) << 16) | (static_cast<uint32_t>(e[7]) << 24);
-      if (name_crc == crc || handle_crc == crc) return r + i;
+      if (block[2 * i] == wanted || block[2 * i + 1] == wanted) return r + i;
     }
     if (entries < kEntriesPerBlock) return std::nullopt;
     r += entries;
