@@ -45,12 +45,14 @@ class UserBaseFiles {
     core::WriteWholeFile(index_path(), out.bytes());
     const int fd = ::open(users_path().c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     if (fd >= 0) {
-      if (::ftruncate(fd, static_cast<off_t>(kUsers * core::kUserRecordSize)) != 0) std::perror("ftruncate");
+      if (::ftruncate(fd, static_cast<off_t>(kUsers * core::kUserRecordSize)) != 0)
+        std::perror("ftruncate");
       core::UserRecord target;
       target.name = kTargetName;
       const std::vector<uint8_t> bytes = core::UserRecordBytes(target);
       const off_t at = static_cast<off_t>((kTarget - 1) * core::kUserRecordSize);
-      if (::pwrite(fd, bytes.data(), bytes.size(), at) != static_cast<ssize_t>(bytes.size())) std::perror("pwrite");
+      if (::pwrite(fd, bytes.data(), bytes.size(), at) != static_cast<ssize_t>(bytes.size()))
+        std::perror("pwrite");
       ::close(fd);
     }
   }
@@ -105,10 +107,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const auto search = seconds_.find("BM_FindUserNearTheEnd");
     const auto whole = seconds_.find("BM_ReadIndexWhole");
     if (search == seconds_.end() || whole == seconds_.end() || whole->second <= 0) return;
-    std::printf("User search near the end of %llu users: %.1f us; reading USERSIDX.BBS whole: "
-                "%.1f us; ratio %.2f (goal: at most 3)\n",
-                static_cast<unsigned long long>(kUsers), search->second * 1e6,
-                whole->second * 1e6, search->second / whole->second);
+    std::printf(
+        "User search near the end of %llu users: %.1f us; reading USERSIDX.BBS whole: "
+        "%.1f us; ratio %.2f (goal: at most 3)\n",
+        static_cast<unsigned long long>(kUsers), search->second * 1e6, whole->second * 1e6,
+        search->second / whole->second);
   }
 
  private:

@@ -66,7 +66,8 @@ std::string DateText(const std::tm& t) {
 
 std::string TimeOfDayText(const std::tm& t) {
   char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d:%02d", (t.tm_hour % 100 + 100) % 100, (t.tm_min % 100 + 100) % 100);
+  std::snprintf(buf, sizeof buf, "%02d:%02d", (t.tm_hour % 100 + 100) % 100,
+                (t.tm_min % 100 + 100) % 100);
   return buf;
 }
 

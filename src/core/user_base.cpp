@@ -146,7 +146,8 @@ std::optional<uint64_t> UserBase::FindIndexEntry(uint32_t crc, uint64_t from) co
   for (;;) {
     file->Seek((r - 1) * kUserIndexSize);
     // A remainder shorter than an entry at the end of the file is no entry.
-    const size_t entries = file->ReadBytes(block.data(), block.size() * sizeof(uint32_t)) / kUserIndexSize;
+    const size_t entries =
+        file->ReadBytes(block.data(), block.size() * sizeof(uint32_t)) / kUserIndexSize;
     if (entries == 0) return std::nullopt;
     for (size_t i = 0; i < entries; ++i) {
       if (block[2 * i] == wanted || block[2 * i + 1] == wanted) return r + i;

@@ -65,7 +65,8 @@ class UserBase {
   // deleted users skipped. Each index entry found is checked against the record it names: an
   // entry pointing past the end of USERS.BBS or at a record of another name (an index out of step
   // with the users) is skipped and counted in `stale_entries`.
-  std::optional<Found> FindUser(uint32_t crc, uint64_t from = 1, int* stale_entries = nullptr) const;
+  std::optional<Found> FindUser(uint32_t crc, uint64_t from = 1,
+                                int* stale_entries = nullptr) const;
 
  private:
   std::string users_path_, index_path_;

@@ -24,7 +24,9 @@ std::string ReadMessageText(const std::string& host_path) {
 }
 
 // A name as message entry takes it after "/T=": blanks written as "_".
-std::string Underscored(const std::string& name) { return core::ReplaceAll(core::Trim(name), " ", "_"); }
+std::string Underscored(const std::string& name) {
+  return core::ReplaceAll(core::Trim(name), " ", "_");
+}
 
 void PostMessage(NodeSession& session, int area, const std::string& to, const std::string& text) {
   const std::string data = std::to_string(area) + " /T=" + Underscored(to);
@@ -44,7 +46,8 @@ void Logon(NodeSession& session) {
   session.timers.StartTimeLeft();
   for (;;) {
     const std::string name = AskName(session);
-    session.log.WriteLog(name + " on-line at " + std::to_string(session.node.connect_speed) + " BPS");
+    session.log.WriteLog(name + " on-line at " + std::to_string(session.node.connect_speed) +
+                         " BPS");
     if (FindCaller(session, name)) {
       if (!AskPassword(session)) RefuseLogon(session);
       session.caller.LogOn();
@@ -127,7 +130,8 @@ void RefuseLogon(NodeSession& session) {
   // The account's owner learns of the tries from a message prepared by the sysop.
   const int watchdog_area = config.WatchdogArea();
   if (watchdog_area > 0) {
-    const std::string path = platform::HostPath(session.config.system_path + "WATCHDOG.MSG", session.env);
+    const std::string path =
+        platform::HostPath(session.config.system_path + "WATCHDOG.MSG", session.env);
     if (core::FileExists(path)) {
       PostMessage(session, watchdog_area, session.caller.user.name, ReadMessageText(path));
     }

@@ -23,7 +23,8 @@ constexpr int kBlack = 0;
 // The day's limits of the caller's security level: minutes, and download kilobytes at the
 // caller's speed. A level without a record (or a speed without a figure) keeps what was there.
 void ApplyLimits(NodeSession& session) {
-  const std::string path = platform::HostPath(session.config.system_path + "LIMITS.VX", session.env);
+  const std::string path =
+      platform::HostPath(session.config.system_path + "LIMITS.VX", session.env);
   bool partial = false;
   const std::optional<core::LimitsRecord> limits =
       FindLimits(path, session.caller.user.security, &partial);
@@ -56,7 +57,8 @@ void RunHook(NodeSession& session, const std::function<void()>& hook, const char
 
 }  // namespace
 
-std::optional<core::LimitsRecord> FindLimits(const std::string& host_path, int security, bool* partial) {
+std::optional<core::LimitsRecord> FindLimits(const std::string& host_path, int security,
+                                             bool* partial) {
   auto file = core::RecordFile::Open(host_path, core::RecordFile::Mode::kRead);
   if (!file) return std::nullopt;
   const uint64_t size = file->Size();
@@ -72,13 +74,20 @@ std::optional<core::LimitsRecord> FindLimits(const std::string& host_path, int s
 
 std::optional<std::string> ProtocolName(char default_protocol) {
   switch (default_protocol) {
-    case 'X': return "XModem";
-    case '1': return "XModem/1K";
-    case 'Q': return "XModem/1K-G";
-    case 'Y': return "YModem";
-    case 'G': return "YModem-G";
-    case 'Z': return "ZModem";
-    default: return std::nullopt;
+    case 'X':
+      return "XModem";
+    case '1':
+      return "XModem/1K";
+    case 'Q':
+      return "XModem/1K-G";
+    case 'Y':
+      return "YModem";
+    case 'G':
+      return "YModem-G";
+    case 'Z':
+      return "ZModem";
+    default:
+      return std::nullopt;
   }
 }
 
@@ -87,7 +96,8 @@ void FinishLogon(NodeSession& session) {
   CallerAccount& caller = session.caller;
   core::UserRecord& user = caller.user;
   const core::ConfigAccessors config = session.Config();
-  const core::NewUserSettings settings = session.new_user_settings.value_or(core::NewUserSettings{});
+  const core::NewUserSettings settings =
+      session.new_user_settings.value_or(core::NewUserSettings{});
 
   // 2, 3. A language, and the birth date when the system wants it and has none.
   if (user.language == 0) {

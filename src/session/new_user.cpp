@@ -71,7 +71,8 @@ void ChooseLanguage(NodeSession& session, int language_switch) {
 void AskNewUserQuestions(NodeSession& session) {
   terminal::Terminal& terminal = session.terminal;
   core::UserRecord& u = session.caller.user;
-  const core::NewUserSettings settings = session.new_user_settings.value_or(core::NewUserSettings{});
+  const core::NewUserSettings settings =
+      session.new_user_settings.value_or(core::NewUserSettings{});
   const auto on = [&settings](int position) { return settings.Switch(position); };
 
   AskFlag(terminal, on(1500), 8, u.attribute, 4);
@@ -107,7 +108,8 @@ void AskNewUserQuestions(NodeSession& session) {
 NewUserOutcome RegisterNewUser(NodeSession& session, const std::string& name) {
   terminal::Terminal& terminal = session.terminal;
   CallerAccount& caller = session.caller;
-  const core::NewUserSettings settings = session.new_user_settings.value_or(core::NewUserSettings{});
+  const core::NewUserSettings settings =
+      session.new_user_settings.value_or(core::NewUserSettings{});
 
   // 1. A name of one word only when the system takes such names.
   if (name.find(' ') == std::string::npos && settings.Switch(1491) == 0) {

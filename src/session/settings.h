@@ -24,7 +24,8 @@ void ChangeVoicePhone(terminal::Terminal& terminal, core::UserRecord& user);
 void ChangeDataPhone(terminal::Terminal& terminal, core::UserRecord& user);
 void ChangeAddress(terminal::Terminal& terminal, core::UserRecord& user);
 // Mail forwarding: an empty answer clears it; a name must be a user of the user base.
-void ChangeForwardTo(terminal::Terminal& terminal, core::UserRecord& user, const core::UserBase& users);
+void ChangeForwardTo(terminal::Terminal& terminal, core::UserRecord& user,
+                     const core::UserBase& users);
 
 // A new user has no password yet: the current one is not asked for, and the function does not
 // end before a password is set. Otherwise the current password must be given first, and an empty

@@ -72,7 +72,8 @@ void ChangeAddress(terminal::Terminal& terminal, core::UserRecord& user) {
   }
 }
 
-void ChangeForwardTo(terminal::Terminal& terminal, core::UserRecord& user, const core::UserBase& users) {
+void ChangeForwardTo(terminal::Terminal& terminal, core::UserRecord& user,
+                     const core::UserBase& users) {
   terminal.NewLine();
   terminal.ShowPrompt(486);
   const std::string name = AskText(terminal, 35);

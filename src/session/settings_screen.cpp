@@ -18,7 +18,8 @@ void ChangeScreenLength(terminal::Terminal& terminal, core::UserRecord& user, bo
     terminal.NewLine();
     if (length >= kMinScreenLength && length <= kMaxScreenLength) break;
     terminal.ShowPrompt(58);
-    terminal.Display(" " + std::to_string(kMinScreenLength) + "-" + std::to_string(kMaxScreenLength));
+    terminal.Display(" " + std::to_string(kMinScreenLength) + "-" +
+                     std::to_string(kMaxScreenLength));
     terminal.NewLine();
   }
   user.screen_length = static_cast<uint16_t>(length);

@@ -351,7 +351,6 @@ void RunStartup(NodeSession& session, std::string_view command_line,
     session.log.Alarm("Cannot create the semaphore " + session.semaphore->CreatePath());
   }
 
-
   // 19, 20. Opening screens and the logon allowance. The clocks run from here: the inactivity
   // watch only once a caller is connected (the waiting for a call has no carrier to watch).
   ShowOpeningScreens(session);

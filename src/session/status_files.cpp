@@ -148,9 +148,9 @@ void UpdateStatusAtCallEnd(NodeSession& session) {
   WriteUserOnRecord(session, ClearedUserOnRecord());
   if (!core::Trim(caller.user.name).empty()) {
     const std::string logoff_time = core::TimeOfDayText(session.loop.clock().LocalTime());
-    AppendLastCall(session, LastCallRecordFor(caller.user, session.node.number,
-                                              session.node.connect_speed, caller.logon_time,
-                                              logoff_time));
+    AppendLastCall(session,
+                   LastCallRecordFor(caller.user, session.node.number, session.node.connect_speed,
+                                     caller.logon_time, logoff_time));
     CountCall(session, caller.user);
   }
   caller.user_on_line = false;

@@ -57,7 +57,8 @@ class TestLine final : public comm::CommControl {
     // Reactions that answer every time their text comes (a page pause, say).
     always_unseen_.append(bytes);
     for (const auto& [text, keys] : always_) {
-      for (size_t at = always_unseen_.find(text); at != std::string::npos; at = always_unseen_.find(text)) {
+      for (size_t at = always_unseen_.find(text); at != std::string::npos;
+           at = always_unseen_.find(text)) {
         always_unseen_.erase(0, at + text.size());
         Type(keys);
       }
@@ -82,9 +83,13 @@ class TestLine final : public comm::CommControl {
     NotifyReceived();
   }
   // When `text` has been sent (after the texts of the reactions before this one), `keys` are typed.
-  void When(std::string text, std::string keys) { reactions_.emplace_back(std::move(text), std::move(keys)); }
+  void When(std::string text, std::string keys) {
+    reactions_.emplace_back(std::move(text), std::move(keys));
+  }
   // Whenever `text` is sent, `keys` are typed.
-  void Always(std::string text, std::string keys) { always_.emplace_back(std::move(text), std::move(keys)); }
+  void Always(std::string text, std::string keys) {
+    always_.emplace_back(std::move(text), std::move(keys));
+  }
   const std::string& sent() const { return sent_; }
 
   bool carrier = true;
@@ -112,7 +117,8 @@ class CallTest : public ::testing::Test {
   // `prepare` runs on the new session before the node starts (hooks, say).
   int Call(const std::string& options = "", const std::function<void(NodeSession&)>& prepare = {},
            comm::CommControl* line_to_use = nullptr) {
-    session = std::make_unique<NodeSession>(loop, console, log, line_to_use ? *line_to_use : line, env);
+    session =
+        std::make_unique<NodeSession>(loop, console, log, line_to_use ? *line_to_use : line, env);
     if (prepare) prepare(*session);
     try {
       RunNode(*session, "-N" + std::to_string(node) + " -B38400 -C1 " + options);
@@ -122,7 +128,9 @@ class CallTest : public ::testing::Test {
     return -1;
   }
 
-  std::string Log() const { return test::ReadFile(system.dir / ("NODE" + std::to_string(node) + ".LOG")); }
+  std::string Log() const {
+    return test::ReadFile(system.dir / ("NODE" + std::to_string(node) + ".LOG"));
+  }
   // The log's texts without their marker and time: "> 12:05:09  text" gives "text", an alarm
   // line "!text".
   std::vector<std::string> LogTexts() const {

@@ -32,8 +32,9 @@ TEST_F(LogonInputTest, AnIndexOutOfStepWithTheUsersIsCheckedAgainstTheRecords) {
   line.Type("jane doe\rsecret\r");
   EXPECT_EQ(Call("", LogOffAtTheMenus), 0);
   EXPECT_EQ(session->caller.record(), 2u);  // Jane's own record, not Sam's
-  EXPECT_TRUE(Logged("!USERSIDX.BBS is out of step with USERS.BBS: 1 entries for this name name "
-                     "another user or no user; skipped"))
+  EXPECT_TRUE(
+      Logged("!USERSIDX.BBS is out of step with USERS.BBS: 1 entries for this name name "
+             "another user or no user; skipped"))
       << Log();
 
   // A name whose only entry points past the end of USERS.BBS is a new caller.
@@ -70,12 +71,13 @@ TEST_F(LogonInputTest, APartialLimitsRecordIsIgnoredAndSaid) {
   test::PutWord(system.config, 1480, 0);  // and no inactivity limit to end the call before
   system.WriteConfig();
   line.Type("jane doe\rsecret\r");
-  EXPECT_EQ(Call("", [](NodeSession& s) { s.hooks.run_menus = [&s] { s.terminal.InputLine(5); }; }), 0);
+  EXPECT_EQ(Call("", [](NodeSession& s) { s.hooks.run_menus = [&s] { s.terminal.InputLine(5); }; }),
+            0);
   EXPECT_TRUE(Logged("Daily timelimit exceeded"));
 }
 
 TEST_F(LogonInputTest, AFloodOfANameAndControlCharactersAreHeldToTheField) {
-  line.Type(std::string(10000, 'a') + "\r");                  // a one-word name, refused
+  line.Type(std::string(10000, 'a') + "\r");            // a one-word name, refused
   line.Type("\x01\x0bja\x1bne\x07 doe\x0c\rsecret\r");  // control characters are not typed text
   EXPECT_EQ(Call("", LogOffAtTheMenus), 0);
   EXPECT_TRUE(Logged("A" + std::string(34, 'a') + " on-line at 38400 BPS")) << Log();
@@ -97,8 +99,8 @@ TEST_F(LogonInputTest, AnEmptySystemTakesItsFirstCaller) {
   EXPECT_EQ(Call("", LogOffAtTheMenus), 0);
   const std::vector<uint8_t> users = system.Read("USERS.BBS");
   ASSERT_EQ(users.size(), 1016u);
-  EXPECT_EQ(users[0], 12);                          // "First Caller"
-  EXPECT_EQ(users[962], 0);                         // no records before it
+  EXPECT_EQ(users[0], 12);   // "First Caller"
+  EXPECT_EQ(users[962], 0);  // no records before it
   EXPECT_EQ(system.Read("USERSIDX.BBS").size(), 8u);
 }
 

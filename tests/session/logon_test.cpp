@@ -41,19 +41,20 @@ TEST_F(LogonTest, AKnownCallerLogsOnAndOffAndEveryFileShowsTheCall) {
   test::WriteFile(system.dir / "SYSINFO.BBS", sysinfo);
   bool busy = false;
   line.Type("jane doe\rsecret\r");
-  EXPECT_EQ(Call("", [&](NodeSession& s) {
-              s.hooks.run_menus = [&s, &busy, this] {
-                busy = test::Exists(system.dir / "VxBusy.2");
-                LogOffCaller(s);
-              };
-            }),
+  EXPECT_EQ(Call("",
+                 [&](NodeSession& s) {
+                   s.hooks.run_menus = [&s, &busy, this] {
+                     busy = test::Exists(system.dir / "VxBusy.2");
+                     LogOffCaller(s);
+                   };
+                 }),
             0);
   EXPECT_TRUE(busy);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.2"));
 
   // USERS.BBS: Jane's record (the second) with this call's time, one more call; nothing else.
   std::vector<uint8_t> users = system.users;
-  PutText(users, 1016 + 419, "12:05");   // LastTime
+  PutText(users, 1016 + 419, "12:05");     // LastTime
   PutText(users, 1016 + 425, "12-06-26");  // LastDate, today as it was
   PutLong(users, 1016 + 456, 42);          // NoCalls
   EXPECT_EQ(system.Read("USERS.BBS"), users);
@@ -84,10 +85,10 @@ TEST_F(LogonTest, AKnownCallerLogsOnAndOffAndEveryFileShowsTheCall) {
   PutText(counted, 40, "Janey");
   EXPECT_EQ(system.Read("SYSINFO.BBS"), counted);
 
-  EXPECT_TRUE(InOrder(LogTexts(), {"Jane Doe on-line at 38400 BPS",
-                                   "Security level10, 45 mins today, 15 mins this session",
-                                   "User requested to terminate the call", "Terminating call...",
-                                   "User off-line"}))
+  EXPECT_TRUE(InOrder(
+      LogTexts(),
+      {"Jane Doe on-line at 38400 BPS", "Security level10, 45 mins today, 15 mins this session",
+       "User requested to terminate the call", "Terminating call...", "User off-line"}))
       << Log();
   EXPECT_EQ(session->clock.time_left, 45);
   EXPECT_EQ(session->clock.daily_download_k, 900);  // the 38400 figure
@@ -106,8 +107,8 @@ TEST_F(LogonTest, AHandleLogsOnAsItsUserAndAFirstCallOfTheDayStartsAfresh) {
   std::vector<uint8_t> users = system.users;
   PutText(users, 419, "12:05");
   PutText(users, 425, "12-06-26");
-  PutLong(users, 456, 8);      // NoCalls
-  PutWordAt(users, 480, 0);    // Elapsed: a new day
+  PutLong(users, 456, 8);    // NoCalls
+  PutWordAt(users, 480, 0);  // Elapsed: a new day
   EXPECT_EQ(system.Read("USERS.BBS"), users);
 }
 
@@ -136,16 +137,16 @@ TEST_F(LogonTest, TheDeletedUsersNameRegistersAsANewUser) {
   PutLong(r, 383, 0x8fd4ef5c);  // "WALRUS2"
   PutText(r, 419, "12:05");
   PutText(r, 425, "12-06-26");
-  r[434] = 0x4E;  // Attribute: characters 2, 3, 4 and 7 set without asking
-  r[435] = 0x27;  // Attribute2: characters 1, 2, 3 and 6
-  r[436] = 0x81;  // flags A of new users
-  PutWordAt(r, 450, 10);  // new-user security
-  PutLong(r, 456, 1);     // NoCalls: this call
-  PutWordAt(r, 482, 66);  // ScreenLength
+  r[434] = 0x4E;                // Attribute: characters 2, 3, 4 and 7 set without asking
+  r[435] = 0x27;                // Attribute2: characters 1, 2, 3 and 6
+  r[436] = 0x81;                // flags A of new users
+  PutWordAt(r, 450, 10);        // new-user security
+  PutLong(r, 456, 1);           // NoCalls: this call
+  PutWordAt(r, 482, 66);        // ScreenLength
   PutText(r, 887, "12-06-26");  // FirstDate
-  r[915] = 1;             // Language
-  r[916] = 1;             // DateFormat from the switch
-  PutLong(r, 962, 3);     // Long962: the records before it
+  r[915] = 1;                   // Language
+  r[916] = 1;                   // DateFormat from the switch
+  PutLong(r, 962, 3);           // Long962: the records before it
   expected.insert(expected.end(), r.begin(), r.end());
   EXPECT_EQ(system.Read("USERS.BBS"), expected);
   std::vector<uint8_t> index = system.index;
@@ -188,10 +189,10 @@ TEST_F(LogonTest, WrongPasswordsAreLoggedAndTheAccountStaysAsItWas) {
   typist.SetEnabled(true);
   EXPECT_EQ(Call(), 0);
   EXPECT_EQ(session->caller.user.elapsed, 17) << Log();  // counted, but only in memory
-  EXPECT_TRUE(InOrder(LogTexts(), {"Jane Doe on-line at 38400 BPS", "Incorrect password : NOPE",
-                                   "Incorrect password : NOPE2", "Incorrect password : WR\xe9NG",
-                                   "!Exceeded maximum passwords attempts, user disconnected",
-                                   "User off-line"}))
+  EXPECT_TRUE(InOrder(LogTexts(),
+                      {"Jane Doe on-line at 38400 BPS", "Incorrect password : NOPE",
+                       "Incorrect password : NOPE2", "Incorrect password : WR\xe9NG",
+                       "!Exceeded maximum passwords attempts, user disconnected", "User off-line"}))
       << Log();
   EXPECT_FALSE(Logged("!Watchdog: User notified of password attempt"));
   EXPECT_NE(line.sent().find("<34 too many>"), std::string::npos);
@@ -208,11 +209,12 @@ TEST_F(LogonTest, TheWatchdogWritesToTheOwnerAndTheCallerMayWriteToTheSysop) {
   test::WriteFile(system.dir / "WATCHDOG.MSG", std::string("Somebody tried your password.\r\n"));
   std::vector<std::pair<std::string, std::string>> posted;
   line.Type("jane doe\ra\rb\rc\rY");
-  EXPECT_EQ(Call("", [&](NodeSession& s) {
-              s.hooks.post_message = [&](const std::string& data, const std::string& text) {
-                posted.emplace_back(data, text);
-              };
-            }),
+  EXPECT_EQ(Call("",
+                 [&](NodeSession& s) {
+                   s.hooks.post_message = [&](const std::string& data, const std::string& text) {
+                     posted.emplace_back(data, text);
+                   };
+                 }),
             0);
   ASSERT_EQ(posted.size(), 2u);
   EXPECT_EQ(posted[0], std::make_pair(std::string("1 /T=Jane_Doe"),
@@ -224,7 +226,8 @@ TEST_F(LogonTest, TheWatchdogWritesToTheOwnerAndTheCallerMayWriteToTheSysop) {
   // Without message entry in the build the node says so and goes on to the end.
   line.Type("jane doe\ra\rb\rc\rY");
   EXPECT_EQ(Call(), 0);
-  EXPECT_TRUE(Logged("Message entry is not available in this build; no message to Jane Doe in area 1"));
+  EXPECT_TRUE(
+      Logged("Message entry is not available in this build; no message to Jane Doe in area 1"));
   EXPECT_EQ(system.Read("USERS.BBS"), system.users);
 }
 
@@ -253,14 +256,15 @@ TEST_F(LogonTest, ALockedOutAccountIsShownTheDoorAfterItsCallIsCounted) {
 
 TEST_F(LogonTest, AUserBaseThatCannotBeWrittenIsReportedAndTheCallStillEnds) {
   line.Type("jane doe\rsecret\r");
-  EXPECT_EQ(Call("-E7", [this](NodeSession& s) {
-              s.hooks.run_menus = [&s, this] {
-                // USERS.BBS is replaced by something that cannot be written.
-                std::filesystem::rename(system.dir / "USERS.BBS", system.dir / "USERS.OLD");
-                std::filesystem::create_directory(system.dir / "USERS.BBS");
-                LogOffCaller(s);
-              };
-            }),
+  EXPECT_EQ(Call("-E7",
+                 [this](NodeSession& s) {
+                   s.hooks.run_menus = [&s, this] {
+                     // USERS.BBS is replaced by something that cannot be written.
+                     std::filesystem::rename(system.dir / "USERS.BBS", system.dir / "USERS.OLD");
+                     std::filesystem::create_directory(system.dir / "USERS.BBS");
+                     LogOffCaller(s);
+                   };
+                 }),
             7);
   bool reported = false;
   for (const std::string& t : LogTexts()) {
@@ -272,10 +276,11 @@ TEST_F(LogonTest, AUserBaseThatCannotBeWrittenIsReportedAndTheCallStillEnds) {
 
 TEST_F(LogonTest, ALocalLogonUsesTheLocalDownloadLimit) {
   console.is_interactive = true;
-  EXPECT_EQ(Call("-L", [](NodeSession& s) {
-              for (char c : std::string("jane doe\rsecret\r")) s.terminal.LocalKey(c);
-              s.hooks.run_menus = [&s] { LogOffCaller(s); };
-            }),
+  EXPECT_EQ(Call("-L",
+                 [](NodeSession& s) {
+                   for (char c : std::string("jane doe\rsecret\r")) s.terminal.LocalKey(c);
+                   s.hooks.run_menus = [&s] { LogOffCaller(s); };
+                 }),
             0);
   EXPECT_TRUE(Logged("Jane Doe on-line at 0 BPS"));
   EXPECT_EQ(session->clock.daily_download_k, 1000);

@@ -27,9 +27,13 @@ class SocketCaller {
       : fd_(fd), watcher_(loop, fd, POLLIN, [this](short) { Read(); }) {}
   ~SocketCaller() { HangUp(); }
 
-  void When(std::string text, std::string keys) { script_.emplace_back(std::move(text), std::move(keys)); }
+  void When(std::string text, std::string keys) {
+    script_.emplace_back(std::move(text), std::move(keys));
+  }
   // Whenever `text` arrives (a page pause, say), `keys` are typed.
-  void Always(std::string text, std::string keys) { always_.emplace_back(std::move(text), std::move(keys)); }
+  void Always(std::string text, std::string keys) {
+    always_.emplace_back(std::move(text), std::move(keys));
+  }
   // An empty key text in the script hangs up instead.
   void Type(const std::string& keys) {
     if (fd_ < 0) return;

@@ -103,10 +103,11 @@ TEST_F(SessionClockTest, ALocalSessionHasNoCarrierOrInactivityWatchButItsTimeRun
   SetInactivity(20);
   SetJane(58);
   console.is_interactive = true;
-  EXPECT_EQ(Call("-L", [](NodeSession& s) {
-              for (char c : std::string("jane doe\rsecret\r")) s.terminal.LocalKey(c);
-              s.hooks.run_menus = [&s] { s.terminal.InputLine(10); };
-            }),
+  EXPECT_EQ(Call("-L",
+                 [](NodeSession& s) {
+                   for (char c : std::string("jane doe\rsecret\r")) s.terminal.LocalKey(c);
+                   s.hooks.run_menus = [&s] { s.terminal.InputLine(10); };
+                 }),
             0);
   EXPECT_TRUE(Logged("Daily timelimit exceeded"));
   EXPECT_EQ(session->clock.session_minutes, 2);
@@ -118,15 +119,16 @@ TEST_F(SessionClockTest, TheEnteredMailDecidesTheExitCode) {
     bool echomail, netmail;
     int code;
   };
-  for (const Case c : {Case{true, false, 3}, Case{false, true, 4}, Case{true, true, 5},
-                       Case{false, false, 7}}) {
+  for (const Case c :
+       {Case{true, false, 3}, Case{false, true, 4}, Case{true, true, 5}, Case{false, false, 7}}) {
     line.Type("jane doe\rsecret\r");
-    EXPECT_EQ(Call("-E7", [c](NodeSession& s) {
-                s.hooks.run_menus = [&s, c] {
-                  s.call.echomail_entered = c.echomail;
-                  s.call.netmail_entered = c.netmail;
-                };
-              }),
+    EXPECT_EQ(Call("-E7",
+                   [c](NodeSession& s) {
+                     s.hooks.run_menus = [&s, c] {
+                       s.call.echomail_entered = c.echomail;
+                       s.call.netmail_entered = c.netmail;
+                     };
+                   }),
               c.code);
   }
 }
@@ -164,15 +166,16 @@ TEST_F(SessionClockTest, AModemIsHungUpByItsCommandsAndTheEndRunsOnce) {
   } window;
   line.Type("jane doe\rsecret\r");
   platform::MonoTime ended{};
-  EXPECT_EQ(Call("", [&](NodeSession& s) {
-              s.window = &window;
-              s.hooks.run_menus = [&s, &ended, this] {
-                ended = clock.Monotonic();
-                TerminateCall(s);  // as a menu function might, before the end of the program
-                TerminateCall(s);
-                EndNodeProgram(s);
-              };
-            }),
+  EXPECT_EQ(Call("",
+                 [&](NodeSession& s) {
+                   s.window = &window;
+                   s.hooks.run_menus = [&s, &ended, this] {
+                     ended = clock.Monotonic();
+                     TerminateCall(s);  // as a menu function might, before the end of the program
+                     TerminateCall(s);
+                     EndNodeProgram(s);
+                   };
+                 }),
             0);
   const std::string sent = line.sent();
   EXPECT_EQ(sent.substr(sent.size() - 8), "+++ATH0\r");

@@ -36,7 +36,7 @@ TEST_F(SettingsTest, ScreenLengthTakesTenToSixtySix) {
   EXPECT_NE(sent.find("<227 lines set> 10"), std::string::npos);
 
   user.screen_length = 40;  // 10 lines would bring the page pause into this test
-  Type("\r66\r");          // no answer is no length
+  Type("\r66\r");           // no answer is no length
   ChangeScreenLength(terminal, user, false);
   EXPECT_EQ(user.screen_length, 66);
   EXPECT_EQ(Sent().find("<227 lines set>"), std::string::npos);
@@ -92,10 +92,18 @@ TEST(BirthDate, EachDateFormatPutsDayMonthAndYearInItsPlace) {
   EXPECT_EQ(ParseBirthDate("29-02-00", 1), "02-29-00");
   EXPECT_EQ(ParseBirthDate("29-02-01", 1), std::nullopt);
   EXPECT_EQ(ParseBirthDate("29-02-84", 1), "02-29-84");
-  for (const auto& [typed, format] : std::vector<std::pair<std::string, int>>{
-           {"31-04-70", 1}, {"00-12-70", 1}, {"24-13-70", 1}, {"12-24-70", 1}, {"1-2-70", 2},
-           {"24/12/70", 1}, {"24-Dex-70", 4}, {"24-12-70", 4}, {"ab-cd-ef", 2}, {"", 2},
-           {"24-12-1970", 1}, {"24-Dec-70 ", 4}}) {
+  for (const auto& [typed, format] : std::vector<std::pair<std::string, int>>{{"31-04-70", 1},
+                                                                              {"00-12-70", 1},
+                                                                              {"24-13-70", 1},
+                                                                              {"12-24-70", 1},
+                                                                              {"1-2-70", 2},
+                                                                              {"24/12/70", 1},
+                                                                              {"24-Dex-70", 4},
+                                                                              {"24-12-70", 4},
+                                                                              {"ab-cd-ef", 2},
+                                                                              {"", 2},
+                                                                              {"24-12-1970", 1},
+                                                                              {"24-Dec-70 ", 4}}) {
     EXPECT_EQ(ParseBirthDate(typed, format), std::nullopt) << typed << " in format " << format;
   }
 }

@@ -30,13 +30,15 @@ std::string Today() {
   std::tm local{};
   localtime_r(&now, &local);
   char text[48];
-  std::snprintf(text, sizeof text, "%02d-%02d-%02d", local.tm_mon + 1, local.tm_mday, local.tm_year % 100);
+  std::snprintf(text, sizeof text, "%02d-%02d-%02d", local.tm_mon + 1, local.tm_mday,
+                local.tm_year % 100);
   return text;
 }
 
 // Jane's record as a call today leaves it: LastTime as the node wrote it (the real time of day),
 // today's date, one call more, and on a new day the day's minutes and kilobytes started afresh.
-std::vector<uint8_t> JaneAfterACall(const test::LogonSystem& system, const std::vector<uint8_t>& written) {
+std::vector<uint8_t> JaneAfterACall(const test::LogonSystem& system,
+                                    const std::vector<uint8_t>& written) {
   std::vector<uint8_t> users = system.users;
   std::copy(written.begin() + 1016 + 419, written.begin() + 1016 + 425, users.begin() + 1016 + 419);
   PutText(users, 1016 + 425, Today());
@@ -57,7 +59,8 @@ TEST(VxnodeCall, ACallerWhoHangsUpEndsTheNodeWithinASecondAndTheFilesShowTheCall
   node->Type("jane doe\rsecret\r");
   ASSERT_TRUE(node->WaitFor("<40 mail?>")) << node->received();
   node->HangUp();
-  EXPECT_EQ(node->Wait(std::chrono::milliseconds(1000)), 0) << "the node did not end within a second";
+  EXPECT_EQ(node->Wait(std::chrono::milliseconds(1000)), 0)
+      << "the node did not end within a second";
 
   const std::vector<uint8_t> users = system.Read("USERS.BBS");
   ASSERT_EQ(users.size(), system.users.size());
@@ -96,7 +99,8 @@ TEST(VxnodeCall, TwentyNodesEndingCallsAtOnceLoseNoCall) {
   for (auto& node : nodes) ASSERT_TRUE(node->WaitFor("<59 password?>"));
   // Every caller gives the password at once; each call then ends right after the logon.
   for (auto& node : nodes) node->Type("secret\r");
-  for (int n = 0; n < kNodes; ++n) EXPECT_EQ(nodes[static_cast<size_t>(n)]->Wait(), 0) << "node " << n + 1;
+  for (int n = 0; n < kNodes; ++n)
+    EXPECT_EQ(nodes[static_cast<size_t>(n)]->Wait(), 0) << "node " << n + 1;
 
   const std::vector<uint8_t> sysinfo = system.Read("SYSINFO.BBS");
   ASSERT_EQ(sysinfo.size(), 76u);
@@ -113,7 +117,8 @@ TEST(VxnodeCall, TwentyNodesEndingCallsAtOnceLoseNoCall) {
   const std::vector<uint8_t> users = system.Read("USERS.BBS");
   ASSERT_EQ(users.size(), system.users.size());
   EXPECT_EQ(users, JaneAfterACall(system, users));
-  for (int n = 1; n <= kNodes; ++n) EXPECT_FALSE(test::Exists(system.dir / ("VxBusy." + std::to_string(n))));
+  for (int n = 1; n <= kNodes; ++n)
+    EXPECT_FALSE(test::Exists(system.dir / ("VxBusy." + std::to_string(n))));
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ inline constexpr uint32_t kSamSysop = 0x2ea822fa, kSysop = 0x821b6f06, kLighthou
 }  // namespace crc
 
 inline void PutLong(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.at(offset + static_cast<size_t>(i)) = static_cast<uint8_t>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes.at(offset + static_cast<size_t>(i)) = static_cast<uint8_t>(value >> (8 * i));
 }
 inline void PutWordAt(std::vector<uint8_t>& bytes, size_t offset, unsigned value) {
   bytes.at(offset) = static_cast<uint8_t>(value & 0xFF);
@@ -90,12 +91,12 @@ struct LogonSystem : MiniSystem {
 
   LogonSystem() {
     PutString(config, 2178, "Name: ");
-    PutWord(config, 1484, 3);      // password attempts
-    PutWord(config, 1290, 10);     // new-user security
-    config.at(1539) = 4;           // minimum password length, position 1540
-    config.at(2330) = '[';         // hint brackets, positions 2331 and 2332
+    PutWord(config, 1484, 3);   // password attempts
+    PutWord(config, 1290, 10);  // new-user security
+    config.at(1539) = 4;        // minimum password length, position 1540
+    config.at(2330) = '[';      // hint brackets, positions 2331 and 2332
     config.at(2331) = ']';
-    config.at(2929) = 1;           // date format of new users, position 2930: not asked
+    config.at(2929) = 1;  // date format of new users, position 2930: not asked
     PutString(config, 1375, "Sam Sysop");
     WriteConfig();
     WriteFile(dir / "ENGLISH.VXL", LanguageFileBytes(Prompts()));
@@ -112,14 +113,20 @@ struct LogonSystem : MiniSystem {
     PutWordAt(limits, 82, 999);
     WriteFile(dir / "LIMITS.VX", limits);
 
-    sam = HandUser{.name = "Sam Sysop", .handle = "Sysop", .location = "Lamp room",
-                   .last_date = "12-05-26", .last_time = "22:10"};
+    sam = HandUser{.name = "Sam Sysop",
+                   .handle = "Sysop",
+                   .location = "Lamp room",
+                   .last_date = "12-05-26",
+                   .last_time = "22:10"};
     sam.password_crc = crc::kLighthouse;
     sam.security = 255;
     sam.no_calls = 7;
     sam.elapsed = 50;
-    jane = HandUser{.name = "Jane Doe", .handle = "Janey", .location = "Harbour",
-                    .last_date = "12-06-26", .last_time = "09:30"};
+    jane = HandUser{.name = "Jane Doe",
+                    .handle = "Janey",
+                    .location = "Harbour",
+                    .last_date = "12-06-26",
+                    .last_time = "09:30"};
     jane.password_crc = crc::kSecret;
     jane.no_calls = 41;
     jane.elapsed = 15;
@@ -132,7 +139,8 @@ struct LogonSystem : MiniSystem {
                 IndexEntry(crc::kOldTimer, crc::kEmpty)});
   }
 
-  void WriteUsers(const std::vector<HandUser>& list, const std::vector<std::vector<uint8_t>>& entries) {
+  void WriteUsers(const std::vector<HandUser>& list,
+                  const std::vector<std::vector<uint8_t>>& entries) {
     users.clear();
     index.clear();
     for (const HandUser& u : list) {
@@ -156,26 +164,68 @@ struct LogonSystem : MiniSystem {
 
   // Each prompt names its entry, so that a caller can answer when it appears.
   static std::map<int, std::string> Prompts() {
-    std::map<int, std::string> p = {
-        {0, "Y Yes\xff"}, {1, "N No\xff"}, {3, "<3 not found>"}, {4, "<4 you typed> "},
-        {5, "<5 join?> Y"}, {8, "<8 ansi?> Y"}, {9, "<9 full menus?> Y"}, {10, "<10 ask clear?> N"},
-        {11, "<11 hot keys?> Y"}, {12, "<12 full reader?> Y"}, {13, "<13 lines?> "},
-        {14, "<14 pause?> Y"}, {15, "<15 clear?> Y"}, {16, "<16 location?> "},
-        {17, "<17 voice>"}, {18, "<18 data>"}, {19, "<19 handle?> "}, {21, "<21 born> "},
-        {23, "<23 new password?> "}, {24, "<24 again?> "}, {26, "<26 all right?> Y"},
-        {27, "<27 welcome>"}, {33, "<33 wrong password>"}, {34, "<34 too many>"},
-        {35, "<35 message to sysop?> N"}, {36, "<36 locked out>"}, {39, " minutes"},
-        {40, "<40 mail?> Y"}, {41, "<41 files?> N"}, {47, "<47 too short, at least>"},
-        {48, " characters"}, {58, "<58 range>"}, {59, "<59 password?> "}, {60, "<60 number?> "},
-        {61, "<61 you entered> "}, {62, "<62 right?> Y"}, {63, "<63 time is up>"},
-        {64, "<64 time left>"}, {66, "<66 still there?>"}, {67, "YNC <67 more>\xff"}, {226, "<226 two names>"},
-        {227, "<227 lines set>"}, {257, "<257 press a key>"}, {297, "<297 choice?> "},
-        {303, "<303 no such user>"}, {319, "<319 looking>"}, {422, "<422 current password?> "},
-        {471, "/"}, {475, "Date format"}, {476, "DD-MM-YY"}, {477, "MM-DD-YY"}, {478, "YY-MM-DD"},
-        {479, "DD-Mon-YY"}, {480, "<480 date format>"}, {485, "<485 forwarded>"},
-        {486, "<486 forward to?> "}, {647, "<647 real name?> Y"}, {653, "<653 male?> Y"},
-        {654, "<654 address>"}, {656, "<656 address is>"}, {657, "-----"},
-        {658, "<658 change it?> N"}};
+    std::map<int, std::string> p = {{0, "Y Yes\xff"},
+                                    {1, "N No\xff"},
+                                    {3, "<3 not found>"},
+                                    {4, "<4 you typed> "},
+                                    {5, "<5 join?> Y"},
+                                    {8, "<8 ansi?> Y"},
+                                    {9, "<9 full menus?> Y"},
+                                    {10, "<10 ask clear?> N"},
+                                    {11, "<11 hot keys?> Y"},
+                                    {12, "<12 full reader?> Y"},
+                                    {13, "<13 lines?> "},
+                                    {14, "<14 pause?> Y"},
+                                    {15, "<15 clear?> Y"},
+                                    {16, "<16 location?> "},
+                                    {17, "<17 voice>"},
+                                    {18, "<18 data>"},
+                                    {19, "<19 handle?> "},
+                                    {21, "<21 born> "},
+                                    {23, "<23 new password?> "},
+                                    {24, "<24 again?> "},
+                                    {26, "<26 all right?> Y"},
+                                    {27, "<27 welcome>"},
+                                    {33, "<33 wrong password>"},
+                                    {34, "<34 too many>"},
+                                    {35, "<35 message to sysop?> N"},
+                                    {36, "<36 locked out>"},
+                                    {39, " minutes"},
+                                    {40, "<40 mail?> Y"},
+                                    {41, "<41 files?> N"},
+                                    {47, "<47 too short, at least>"},
+                                    {48, " characters"},
+                                    {58, "<58 range>"},
+                                    {59, "<59 password?> "},
+                                    {60, "<60 number?> "},
+                                    {61, "<61 you entered> "},
+                                    {62, "<62 right?> Y"},
+                                    {63, "<63 time is up>"},
+                                    {64, "<64 time left>"},
+                                    {66, "<66 still there?>"},
+                                    {67, "YNC <67 more>\xff"},
+                                    {226, "<226 two names>"},
+                                    {227, "<227 lines set>"},
+                                    {257, "<257 press a key>"},
+                                    {297, "<297 choice?> "},
+                                    {303, "<303 no such user>"},
+                                    {319, "<319 looking>"},
+                                    {422, "<422 current password?> "},
+                                    {471, "/"},
+                                    {475, "Date format"},
+                                    {476, "DD-MM-YY"},
+                                    {477, "MM-DD-YY"},
+                                    {478, "YY-MM-DD"},
+                                    {479, "DD-Mon-YY"},
+                                    {480, "<480 date format>"},
+                                    {485, "<485 forwarded>"},
+                                    {486, "<486 forward to?> "},
+                                    {647, "<647 real name?> Y"},
+                                    {653, "<653 male?> Y"},
+                                    {654, "<654 address>"},
+                                    {656, "<656 address is>"},
+                                    {657, "-----"},
+                                    {658, "<658 change it?> N"}};
     return p;
   }
 };

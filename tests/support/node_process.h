@@ -46,7 +46,8 @@ class NodeProcess {
     std::vector<char*> envp;
     for (std::string& e : environment) envp.push_back(e.data());
     envp.push_back(nullptr);
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+      pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     ::close(node_end);
     if (pid_ > 0) pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
@@ -65,10 +66,12 @@ class NodeProcess {
   bool started() const { return pid_ > 0 && caller_ >= 0 && pidfd_ >= 0; }
 
   // Reads what the node sends until `text` has come (true) or `timeout` passed (false).
-  bool WaitFor(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  bool WaitFor(const std::string& text,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (received_.find(text, seen_) == std::string::npos) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          end - std::chrono::steady_clock::now());
       if (left.count() <= 0 || caller_ < 0) return false;
       pollfd p{caller_, POLLIN, 0};
       if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
