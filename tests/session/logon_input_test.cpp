@@ -86,6 +86,38 @@ TEST_F(LogonInputTest, AFloodOfANameAndControlCharactersAreHeldToTheField) {
   EXPECT_EQ(session->caller.record(), 2u);
 }
 
+TEST_F(LogonInputTest, AnIndexShorterThanTheUsersGetsTheNewEntryAtItsRecordsPlace) {
+  test::WriteFile(system.dir / "USERSIDX.BBS", test::IndexEntry(test::crc::kSamSysop, test::crc::kSysop));
+  line.Type("new caller\rY");
+  line.When("<13 lines?>", "40\r");
+  line.When("<16 location?>", "\r");
+  line.When("<19 handle?>", "newt\r");
+  line.When("<23 new password?>", "abcd\r");
+  line.When("<24 again?>", "abcd\r");
+  line.When("<26 all right?>", "Y");
+  EXPECT_EQ(Call("", LogOffAtTheMenus), 0);
+  EXPECT_EQ(system.Read("USERS.BBS").size(), 4u * 1016);
+  std::vector<uint8_t> index = test::IndexEntry(test::crc::kSamSysop, test::crc::kSysop);
+  index.resize(3 * 8, 0);  // entries 2 and 3 were never there
+  const std::vector<uint8_t> entry = test::IndexEntry(test::crc::kNewCaller, test::crc::kNewt);
+  index.insert(index.end(), entry.begin(), entry.end());
+  EXPECT_EQ(system.Read("USERSIDX.BBS"), index);
+}
+
+TEST_F(LogonInputTest, NoNameAfterTheNamePromptsEndsTheCallAndChangesNothing) {
+  system.SetConfigByte(5754, 2);  // two name prompts
+  line.Type("\r   \r");
+  EXPECT_EQ(Call(), 0);
+  size_t prompts = 0;
+  for (size_t at = line.sent().find("Name: "); at != std::string::npos; at = line.sent().find("Name: ", at + 1)) {
+    ++prompts;
+  }
+  EXPECT_EQ(prompts, 2u);
+  EXPECT_TRUE(Logged("User off-line"));
+  EXPECT_EQ(system.Read("USERS.BBS"), system.users);
+  EXPECT_FALSE(test::Exists(system.dir / "USERON.BBS"));
+}
+
 TEST_F(LogonInputTest, AnEmptySystemTakesItsFirstCaller) {
   std::filesystem::remove(system.dir / "USERS.BBS");
   std::filesystem::remove(system.dir / "USERSIDX.BBS");

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <ctime>
 #include <memory>
+#include <sstream>
 
 #include "support/logon_system.h"
 #include "support/node_process.h"
@@ -119,6 +120,57 @@ TEST(VxnodeCall, TwentyNodesEndingCallsAtOnceLoseNoCall) {
   EXPECT_EQ(users, JaneAfterACall(system, users));
   for (int n = 1; n <= kNodes; ++n)
     EXPECT_FALSE(test::Exists(system.dir / ("VxBusy." + std::to_string(n))));
+}
+
+// The processor time a process has used so far, in clock ticks (/proc/PID/stat, utime + stime).
+long CpuTicks(pid_t pid) {
+  const std::string stat = test::ReadFile("/proc/" + std::to_string(pid) + "/stat");
+  size_t at = stat.rfind(')');
+  if (at == std::string::npos) return -1;
+  // After the command: state (field 3) ... utime is field 14, stime field 15.
+  std::istringstream fields(stat.substr(at + 2));
+  std::string field;
+  long utime = 0, stime = 0;
+  for (int n = 3; n <= 15 && fields >> field; ++n) {
+    if (n == 14) utime = std::stol(field);
+    if (n == 15) stime = std::stol(field);
+  }
+  return utime + stime;
+}
+
+TEST(VxnodeCall, ANodeWaitingAtTheNamePromptUsesNoProcessorTime) {
+  test::LogonSystem system;
+  auto node = StartNode(system, 1);
+  ASSERT_TRUE(node->started());
+  ASSERT_TRUE(node->WaitFor("Name: "));
+  const long before = CpuTicks(node->pid());
+  EXPECT_FALSE(node->WaitFor("nothing comes", std::chrono::milliseconds(1500)));
+  const long after = CpuTicks(node->pid());
+  EXPECT_GE(before, 0);
+  EXPECT_LE(after - before, 2) << "clock ticks used while waiting 1.5 s";
+}
+
+TEST(VxnodeCall, ASecondNodeOnABusyNodeNumberEndsWithoutTouchingTheCallOnIt) {
+  test::LogonSystem system;
+  system.SetConfigByte(1493, 2);  // the first node waits at the personal-mail question
+  auto first = StartNode(system, 4);
+  ASSERT_TRUE(first->WaitFor("Name: "));
+  first->Type("jane doe\rsecret\r");
+  ASSERT_TRUE(first->WaitFor("<40 mail?>"));
+  const std::vector<uint8_t> useron = system.Read("USERON.BBS");
+  ASSERT_EQ(useron.size(), 4u * 214);
+  ASSERT_EQ(useron[3 * 214], 8);  // Jane on node 4
+
+  auto second = StartNode(system, 4);
+  EXPECT_EQ(second->Wait(), 0);
+  EXPECT_EQ(system.Read("USERON.BBS"), useron);
+  EXPECT_TRUE(test::Exists(system.dir / "VxBusy.4"));
+  EXPECT_FALSE(test::Exists(system.dir / "LASTCALL.BBS"));
+
+  first->Type("N");
+  EXPECT_EQ(first->Wait(), 0);
+  EXPECT_EQ(system.Read("LASTCALL.BBS").size(), 118u);
+  EXPECT_FALSE(test::Exists(system.dir / "VxBusy.4"));
 }
 
 }  // namespace

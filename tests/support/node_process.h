@@ -64,6 +64,7 @@ class NodeProcess {
   NodeProcess& operator=(const NodeProcess&) = delete;
 
   bool started() const { return pid_ > 0 && caller_ >= 0 && pidfd_ >= 0; }
+  pid_t pid() const { return pid_; }
 
   // Reads what the node sends until `text` has come (true) or `timeout` passed (false).
   bool WaitFor(const std::string& text,
