@@ -123,7 +123,7 @@ bool AskPassword(NodeSession& session) {
 
 void RefuseLogon(NodeSession& session) {
   terminal::Terminal& terminal = session.terminal;
-  const core::ConfigAccessors config = session.Config();
+  const core::ConfigSnapshot& config = session.Config();
   terminal.ShowPromptLn(34);
   terminal.NewLine();
 

@@ -95,7 +95,7 @@ void FinishLogon(NodeSession& session) {
   terminal::Terminal& terminal = session.terminal;
   CallerAccount& caller = session.caller;
   core::UserRecord& user = caller.user;
-  const core::ConfigAccessors config = session.Config();
+  const core::ConfigSnapshot& config = session.Config();
   const core::NewUserSettings settings =
       session.new_user_settings.value_or(core::NewUserSettings{});
 
@@ -104,7 +104,7 @@ void FinishLogon(NodeSession& session) {
     const int first = FirstLanguageFor(session.languages, user.security);
     if (first > 0 && UseLanguage(session, first)) user.language = static_cast<uint8_t>(first);
   }
-  if (settings.Switch(2334) == 1 && core::Trim(user.birth_date).size() < 8) {
+  if (settings.ask_birth_date == 1 && core::Trim(user.birth_date).size() < 8) {
     AskBirthDate(terminal, user, config.OpenBracket(), config.CloseBracket());
   }
 
@@ -153,11 +153,11 @@ void FinishLogon(NodeSession& session) {
   terminal.NewLine();
 
   // 15 to 17. Mail, new files, news.
-  if (WantedAtLogon(terminal, config.AfterLogonValue1493(), 40)) {
+  if (WantedAtLogon(terminal, config.PersonalMailScanAtLogon(), 40)) {
     RunHook(session, session.hooks.scan_personal_mail, "The personal-mail scan");
   }
   terminal.NewLine();
-  const int new_files = config.AfterLogonValue2219();
+  const int new_files = config.NewFilesScanAtLogon();
   session.log.Debug("SnewFiles = " + std::to_string(new_files));
   if (WantedAtLogon(terminal, new_files, 41)) {
     RunHook(session, session.hooks.scan_new_files, "The new-files search");

@@ -73,36 +73,34 @@ void AskNewUserQuestions(NodeSession& session) {
   core::UserRecord& u = session.caller.user;
   const core::NewUserSettings settings =
       session.new_user_settings.value_or(core::NewUserSettings{});
-  const auto on = [&settings](int position) { return settings.Switch(position); };
-
-  AskFlag(terminal, on(1500), 8, u.attribute, 4);
-  if (u.attribute[3] == '1') AskFlag(terminal, on(2884), 9, u.attribute, 7);
-  AskFlag(terminal, on(2502), 10, u.attribute2, 2);
-  AskFlag(terminal, on(1543), 11, u.attribute2, 1);
-  AskFlag(terminal, on(2692), 12, u.attribute2, 3);
+  AskFlag(terminal, settings.ask_ansi, 8, u.attribute, 4);
+  if (u.attribute[3] == '1') AskFlag(terminal, settings.ask_prompt9, 9, u.attribute, 7);
+  AskFlag(terminal, settings.ask_prompt10, 10, u.attribute2, 2);
+  AskFlag(terminal, settings.ask_prompt11, 11, u.attribute2, 1);
+  AskFlag(terminal, settings.ask_prompt12, 12, u.attribute2, 3);
   ChangeScreenLength(terminal, u, false);
-  AskFlag(terminal, on(1502), 14, u.attribute, 3);
-  AskFlag(terminal, on(1501), 15, u.attribute, 2);
+  AskFlag(terminal, settings.ask_more_prompt, 14, u.attribute, 3);
+  AskFlag(terminal, settings.ask_clear_screen, 15, u.attribute, 2);
   ChangeLocation(terminal, u);
-  if (on(5742) == 1) ChangeAddress(terminal, u);
-  if (on(5741) == 1) {
+  if (settings.ask_address == 1) ChangeAddress(terminal, u);
+  if (settings.ask_sex == 1) {
     terminal.NewLine();
     terminal.SetForeground(kYellow);
     terminal.SetBackground(kBlack);
     u.sex = terminal.AskPromptLn(653) == 1 ? 1 : 2;
   }
-  AskFlag(terminal, on(5335), 647, u.attribute2, 6);
-  if (on(1494) == 1) ChangeVoicePhone(terminal, u);
-  if (on(1495) == 1) ChangeDataPhone(terminal, u);
+  AskFlag(terminal, settings.ask_prompt647, 647, u.attribute2, 6);
+  if (settings.ask_voice_phone == 1) ChangeVoicePhone(terminal, u);
+  if (settings.ask_data_phone == 1) ChangeDataPhone(terminal, u);
   ChangeHandle(terminal, u);
-  if (on(2930) > 0) {
-    u.date_format = on(2930);
+  if (settings.date_format > 0) {
+    u.date_format = settings.date_format;
   } else {
     ChangeDateFormat(terminal, u);
   }
-  const core::ConfigAccessors config = session.Config();
-  if (on(2334) == 1) AskBirthDate(terminal, u, config.OpenBracket(), config.CloseBracket());
-  ChangePassword(terminal, u, config.PasswordChangeValue(), PasswordCheck::kNewUser);
+  const core::ConfigSnapshot& config = session.Config();
+  if (settings.ask_birth_date == 1) AskBirthDate(terminal, u, config.OpenBracket(), config.CloseBracket());
+  ChangePassword(terminal, u, config.MinimumPasswordLength(), PasswordCheck::kNewUser);
 }
 
 NewUserOutcome RegisterNewUser(NodeSession& session, const std::string& name) {
@@ -112,7 +110,7 @@ NewUserOutcome RegisterNewUser(NodeSession& session, const std::string& name) {
       session.new_user_settings.value_or(core::NewUserSettings{});
 
   // 1. A name of one word only when the system takes such names.
-  if (name.find(' ') == std::string::npos && settings.Switch(1491) == 0) {
+  if (name.find(' ') == std::string::npos && settings.names_without_blank == 0) {
     terminal.ShowPromptLn(226);
     terminal.NewLine();
     return NewUserOutcome::kAskNameAgain;
@@ -122,7 +120,7 @@ NewUserOutcome RegisterNewUser(NodeSession& session, const std::string& name) {
   // 2, 3. A fresh record (nothing of an account named before stays in it), and its language.
   caller.Forget();
   caller.user = NewUserRecord(session, name, settings);
-  ChooseLanguage(session, settings.Switch(2885));
+  ChooseLanguage(session, settings.ask_language);
   terminal.NewLine();
 
   for (;;) {

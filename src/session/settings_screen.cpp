@@ -82,9 +82,9 @@ void ChangeLanguage(terminal::Terminal& terminal, core::UserRecord& user,
 }
 
 void ChangeLanguage(NodeSession& session) {
-  const core::ConfigAccessors config = session.Config();
+  const core::ConfigSnapshot& config = session.Config();
   ChangeLanguage(session.terminal, session.caller.user, session.languages,
-                 config.LanguageSelectionText2589(), config.LanguageSelectionText2886(),
+                 config.LanguageSelectionText1(), config.LanguageSelectionText2(),
                  [&session](int record) { return UseLanguage(session, record); });
 }
 
