@@ -14,6 +14,7 @@
 #include "comm/serial_line.h"
 #include "console/curses_console.h"
 #include "console/wait_window.h"
+#include "console/wiring.h"
 #include "core/node_log.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -93,6 +94,11 @@ int NodeMain(int argc, char** argv) {
       return "Device: COM" + std::to_string(session.comm.port_number()) + " - " + session.comm.settings();
     });
   }
+  // The menus after the logon, with every layer's functions in their table.
+  menus::MenuFunctions functions;
+  menus::MenuEngine engine(session, functions);
+  WireMenuFunctions(session, engine, functions);
+  session.hooks.run_menus = [&engine] { engine.EnterMenuLoop(); };
   // A sysop's kill or a hang-up of the controlling terminal ends the call as any other end does:
   // the node is released and the caller written back.
   platform::SignalWatcher signals(loop, [&session](int signal) {

@@ -166,6 +166,7 @@ void RegisterEngineFunctions(MenuEngine& engine, session::NodeSession& session,
   });
   RegisterToggles(session, functions);
   RegisterListings(session, functions);
+  RegisterSettings(session, functions);
 }
 
 }  // namespace vx::menus

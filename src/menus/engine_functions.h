@@ -11,6 +11,9 @@ namespace vx::menus {
 void RegisterToggles(session::NodeSession& session, MenuFunctions& functions);
 // The directory listing of a file area (type 30) and the users on line (type 52).
 void RegisterListings(session::NodeSession& session, MenuFunctions& functions);
+// The caller's settings (types 16 to 18, 57, 58, 60, 63, 64, 67, 74), the functions the new-user
+// questionnaire of the logon asks with.
+void RegisterSettings(session::NodeSession& session, MenuFunctions& functions);
 
 // ChangeFlags: words of three characters in `data`, set letter A..D, flag 1..8 and "+" (set),
 // "-" (clear) or "*" (invert); other words are skipped.

@@ -3,6 +3,7 @@
 // menus.
 #include <string>
 
+#include "core/area_files.h"
 #include "core/dos_date.h"
 #include "core/record_stream.h"
 #include "core/text.h"
@@ -141,7 +142,9 @@ void FinishLogon(NodeSession& session) {
   // 11 to 14. The opening screens, the caller's areas and protocol, the date of this call.
   terminal.ShowTextFile("WELCOME");
   terminal.ShowTextFile("WELCOME1");
-  if (session.hooks.load_current_areas) session.hooks.load_current_areas();
+  const core::AreaFiles areas = session.AreaFiles();
+  session.areas.LoadMessageArea(areas, user);
+  session.areas.LoadFileArea(areas, user);
   terminal.ClearScreen();
   if (const std::optional<std::string> name = ProtocolName(user.default_protocol)) {
     session.protocol_name = *name;

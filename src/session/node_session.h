@@ -74,7 +74,7 @@ struct NodeSession {
   SessionTimers timers{*this};  // TimeLeftClock and TimeOutClock
   std::string protocol_name;    // the caller's transfer protocol, from the account at logon
 
-  // What the layers above bring to the call (menus, message entry, areas); set by main.
+  // What the layers above bring to the call (menus, message entry, scans); set by main.
   SessionHooks hooks;
 
   NodeWindow no_window;

@@ -1,6 +1,6 @@
 // What the layers above the session bring to a call, as callbacks that the program's entry sets
-// when those layers are built in: the menu loop after the logon, message entry, the scans the
-// logon offers and the caller's current areas. An empty hook means the layer is not there; the
+// when those layers are built in: the menu loop after the logon, message entry and the scans the
+// logon offers. An empty hook means the layer is not there; the
 // session then goes on without it and says so in the log where a caller would miss something.
 #pragma once
 
@@ -19,8 +19,6 @@ struct SessionHooks {
   // The personal-mail scan and the new-files search the logon offers.
   std::function<void()> scan_personal_mail;
   std::function<void()> scan_new_files;
-  // Makes the caller's stored message and file areas current.
-  std::function<void()> load_current_areas;
 };
 
 }  // namespace vx::session

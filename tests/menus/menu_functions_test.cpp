@@ -115,6 +115,25 @@ TEST_F(MenuTest, TogglesAndFlagChangesOfTheCallersRecord) {
   EXPECT_EQ(user.flags[3], "00000000");
 }
 
+TEST_F(MenuTest, TheSettingsTypesRunTheCallersSettingsFunctions) {
+  core::UserRecord& user = session->caller.user;
+  session->language.Set(13, "Lines? ", 0x0E);
+  session->language.Set(16, "Where? ", 0x0E);
+  session->language.Set(19, "Handle? ", 0x0E);
+  caller->Type("30\r");
+  engine->RunMenuFunction(Entry(18, "S", ""));
+  EXPECT_EQ(user.screen_length, 30);
+  caller->Type("lamp room\r");
+  engine->RunMenuFunction(Entry(16, "L", ""));
+  EXPECT_EQ(user.location, "Lamp Room");
+  caller->Type("keeper\r");
+  engine->RunMenuFunction(Entry(60, "H", ""));
+  EXPECT_EQ(user.handle, "Keeper");
+  caller->Type("3");
+  engine->RunMenuFunction(Entry(64, "D", ""));
+  EXPECT_EQ(user.date_format, 3);
+}
+
 TEST_F(MenuTest, UndefinedTypesSayWhatTheyAre) {
   caller->WhenType("Undefined/Unimplemented MenuType:12", "x\r");
   session->language.Set(257, "Press Enter", 0x07);

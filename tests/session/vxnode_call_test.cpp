@@ -98,8 +98,10 @@ TEST(VxnodeCall, TwentyNodesEndingCallsAtOnceLoseNoCall) {
     node->Type("jane doe\r");
   }
   for (auto& node : nodes) ASSERT_TRUE(node->WaitFor("<59 password?>"));
-  // Every caller gives the password at once; each call then ends right after the logon.
   for (auto& node : nodes) node->Type("secret\r");
+  // Every caller logs off at the menu at once.
+  for (auto& node : nodes) ASSERT_TRUE(node->WaitFor("Menu: "));
+  for (auto& node : nodes) node->Type("G");
   for (int n = 0; n < kNodes; ++n)
     EXPECT_EQ(nodes[static_cast<size_t>(n)]->Wait(), 0) << "node " << n + 1;
 
@@ -168,6 +170,8 @@ TEST(VxnodeCall, ASecondNodeOnABusyNodeNumberEndsWithoutTouchingTheCallOnIt) {
   EXPECT_FALSE(test::Exists(system.dir / "LASTCALL.BBS"));
 
   first->Type("N");
+  ASSERT_TRUE(first->WaitFor("Menu: "));
+  first->Type("G");
   EXPECT_EQ(first->Wait(), 0);
   EXPECT_EQ(system.Read("LASTCALL.BBS").size(), 118u);
   EXPECT_FALSE(test::Exists(system.dir / "VxBusy.4"));

@@ -1,6 +1,7 @@
 // Test support: a system ready for calls, written byte by byte (no code of ours writes it): the
 // mini system's CONFIG.VX with the logon's settings, a language whose prompts say which entry
-// they are, LIMITS.VX, and USERS.BBS / USERSIDX.BBS with hand-made records. The CRCs are those of
+// they are, LIMITS.VX, a TOP menu that logs off with G, and USERS.BBS / USERSIDX.BBS with
+// hand-made records. The CRCs are those of
 // the upper-cased texts (reflected CRC-32, no final inversion), computed outside our code.
 #pragma once
 
@@ -134,6 +135,15 @@ struct LogonSystem : MiniSystem {
     old_timer = HandUser{.name = "Old Timer", .location = "Gone", .last_date = "01-01-99"};
     old_timer.password_crc = crc::kWalrus;
     old_timer.attribute = 0x07;  // deleted
+    // TOP.MNU (the menu directory is the system's): the prompt "Menu: " and one entry, key G,
+    // log off (type 9).
+    std::vector<uint8_t> top(2 * 464, 0);
+    PutText(top, 131, "Menu: ");
+    top[464] = 9;
+    PutText(top, 464 + 131, ";");
+    PutText(top, 464 + 267, "G");
+    WriteFile(dir / "TOP.MNU", top);
+
     WriteUsers({sam, jane, old_timer},
                {IndexEntry(crc::kSamSysop, crc::kSysop), IndexEntry(crc::kJaneDoe, crc::kJaney),
                 IndexEntry(crc::kOldTimer, crc::kEmpty)});
