@@ -135,8 +135,6 @@ class Terminal {
   void PressEnter();
   void EndListing();
   const ControlCodes& codes() const { return codes_; }
-  // The language entries the prompts show.
-  const core::LanguageTable& language() const { return context_.language; }
 
  private:
   // output.cpp
