@@ -54,7 +54,8 @@ void TerminateCall(NodeSession& session) {
   const bool line = comm.port_open() && !session.node.local_mode;
   if (line) {
     WaitForOutput(session);
-    if (comm.port_open() && comm.CarrierDetect()) {
+    // Only a call is hung up: a node that ends while it waits for one leaves its modem alone.
+    if (session.call.connected && comm.port_open() && comm.CarrierDetect()) {
       session.window->ShowNotice("Terminating call...");
       session.log.WriteLog("Terminating call...");
       WaitForOutput(session);

@@ -34,6 +34,7 @@ struct CallOutcome {
   int exit_code = 0;  // -E, 1..255; 0 otherwise
   bool echomail_entered = false;
   bool netmail_entered = false;
+  bool connected = false;    // a caller came on the line (the end hangs it up)
   bool terminating = false;  // the end of the call has begun
   bool terminated = false;   // TerminateCall has run (it runs once)
 };

@@ -338,6 +338,9 @@ void RunStartup(NodeSession& session, std::string_view command_line,
     session.node.front_end_command.clear();
   }
 
+  // A caller is on the line from here on (or the sysop at the keyboard).
+  session.call.connected = true;
+
   // 17. A port rate passed instead of a line rate.
   if (session.node.connect_speed > 64000) session.node.connect_speed /= 4;
   session.log.Debug("Line: port " + std::to_string(session.comm.port_number()) + ", settings " +

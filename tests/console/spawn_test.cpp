@@ -201,14 +201,29 @@ class RealNode : public ::testing::Test {
   void ExpectAWholeCall(const std::string& log) {
     const int call = Connect(port);
     ASSERT_GE(call, 0);
-    const Reading r = Read(call, 5s);
+    // The caller logs on as the sysop and logs off at the main menu.
+    std::string text;
+    const auto answer = [&](const std::string& prompt, const std::string& keys) {
+      const Reading r = Read(call, 5s, prompt);
+      text += r.text;
+      ASSERT_NE(r.text.find(prompt), std::string::npos) << text << test::ReadFile(log);
+      ASSERT_EQ(::write(call, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    };
+    answer("full name: ", "sam sysop\r");
+    answer("Password: ", "lighthouse\r");
+    answer("addressed to you? ", "n");
+    answer("last call? ", "n");
+    answer("minutes left): ", "g");
+    answer("log off? ", "y");
+    const Reading r = Read(call, 5s);  // until the node hangs up
+    text += r.text;
     ::close(call);
     EXPECT_TRUE(r.closed) << test::ReadFile(log);
-    EXPECT_EQ(r.text.substr(0, 12),
+    EXPECT_EQ(text.substr(0, 12),
               std::string("\xff\xfb\x01\xff\xfb\x03\xff\xfb\x00\xff\xfd\x00", 12));
-    EXPECT_NE(r.text.find("T h e   L i g h t h o u s e"), std::string::npos);
-    EXPECT_NE(r.text.find("\x1b[1;34m\xc9\xcd\xcd"), std::string::npos);  // in colour, CP437 frame
-    EXPECT_NE(r.text.find("This is build 1"), std::string::npos);
+    EXPECT_NE(text.find("T h e   L i g h t h o u s e"), std::string::npos);
+    EXPECT_NE(text.find("\x1b[1;34m\xc9\xcd\xcd"), std::string::npos);  // in colour, CP437 frame
+    EXPECT_NE(text.find("This is build 1"), std::string::npos);
     // The node ends with its files written: its log, and no semaphore left. (The caller's line
     // closes a moment before the node's last log line.)
     const std::string log_file = system_ + "/logs/node1.log";
@@ -221,6 +236,8 @@ class RealNode : public ::testing::Test {
     EXPECT_NE(node_log.find("Line #1"), std::string::npos);
     EXPECT_NE(node_log.find("Debug Mode Activated!"), std::string::npos);  // "-- -X" passed on
     EXPECT_NE(node_log.find("User off-line"), std::string::npos);
+    EXPECT_NE(node_log.find("Sam Sysop on-line at 38400 BPS"), std::string::npos) << node_log;
+    EXPECT_NE(node_log.find("User requested to terminate the call"), std::string::npos);
   }
 
   std::string scratch_, system_;

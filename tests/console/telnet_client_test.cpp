@@ -101,11 +101,8 @@ TEST_P(TelnetClientTest, TheCallerSeesTheLogoInColour) {
         " -f /dev/null new-session -d -x 100 -y 30 "
         "'env TERM=tmux-256color LANG=C.UTF-8 telnet 127.0.0.1 " +
         std::to_string(port_) + "; echo TELNET ENDED; sleep 60'");
-  ASSERT_TRUE(WaitFor("T h e   L i g h t h o u s e")) << Capture(false);
-  ASSERT_TRUE(WaitFor("TELNET ENDED")) << Capture(false);  // the node ended the call
-  const std::string plain = Capture(false);
-  EXPECT_NE(plain.find("This is build"), std::string::npos) << plain;
-  EXPECT_NE(plain.find("/_\\"), std::string::npos) << plain;
+  ASSERT_TRUE(WaitFor("full name:")) << Capture(false);
+  EXPECT_NE(Capture(false).find("This is build"), std::string::npos) << Capture(false);
   // "The Lighthouse" in bright yellow, as the LOGO has it.
   const std::string coloured = Capture(true);
   const size_t title = coloured.find("T h e");
@@ -117,6 +114,19 @@ TEST_P(TelnetClientTest, TheCallerSeesTheLogoInColour) {
               colour.find("38;5;11") != std::string::npos ||
               colour.find("1;33") != std::string::npos || colour.find("33") != std::string::npos)
       << colour;
+
+  // The caller logs on as the sysop and logs off at the main menu; the node ends the call.
+  const auto answer = [this](const std::string& prompt, const std::string& keys) {
+    ASSERT_TRUE(WaitFor(prompt)) << Capture(false);
+    Shell("tmux -L " + socket_ + " send-keys -t 0 " + keys);
+  };
+  answer("full name:", "'sam sysop' Enter");
+  answer("Password:", "lighthouse Enter");
+  answer("addressed to you?", "n");
+  answer("last call?", "n");
+  answer("minutes left):", "g");
+  answer("log off?", "y");
+  ASSERT_TRUE(WaitFor("TELNET ENDED")) << Capture(false);
   // The node's log shows the call on node 1 (the probe before it ended first); no semaphore.
   const std::string log_file = system_ + "/logs/node1.log";
   for (int i = 0; i < 200 && test::ReadFile(log_file).find("User off-line") == std::string::npos;
@@ -124,7 +134,10 @@ TEST_P(TelnetClientTest, TheCallerSeesTheLogoInColour) {
     std::this_thread::sleep_for(10ms);
   }
   EXPECT_FALSE(test::Exists(system_ + "/VxBusy.1"));
-  EXPECT_NE(test::ReadFile(system_ + "/logs/node1.log").find("Line #1"), std::string::npos);
+  const std::string node_log = test::ReadFile(log_file);
+  EXPECT_NE(node_log.find("Line #1"), std::string::npos);
+  EXPECT_NE(node_log.find("Sam Sysop on-line at 38400 BPS"), std::string::npos) << node_log;
+  EXPECT_NE(node_log.find("User requested to terminate the call"), std::string::npos) << node_log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, TelnetClientTest,

@@ -108,7 +108,10 @@ TEST_F(StartupTest, DebugStartWritesTheStagesAndTheHeaderAndReleasesTheNode) {
       "> 12:05:09  Front-End mode\r\n"
       "> 12:05:09  Open port 1 and start BBS\r\n"
       "> 12:05:09  Line: port 1, settings 9600,N,8,1, handle 0, speed 9600\r\n"
-      "> 12:05:09  User off-line\r\n");
+      // The caller gives no name: the inactivity limit ends the call.
+      "> 12:05:29  No key for 20 seconds: inactivity time-out\r\n"
+      "> 12:05:29  Terminating call...\r\n"
+      "> 12:05:29  User off-line\r\n");
   EXPECT_EQ(session->node.window_title, "Test BBS Node 3 - ngFarlink32 0.982 beta2 (Public)");
   EXPECT_EQ(session->language.Text(1), "Hi");
   EXPECT_EQ(session->clock.time_left, 10);

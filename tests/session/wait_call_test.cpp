@@ -51,9 +51,11 @@ struct RecordingWaitView : WaitView {
 struct ScriptedRunner : platform::ProcessRunner {
   int exit_code = 0;
   bool starts = true;
+  std::function<void()> while_running;  // what the program does meanwhile
   std::vector<std::vector<std::string>> calls;
   platform::ProcessOutcome RunAndWait(const std::vector<std::string>& argv) override {
     calls.push_back(argv);
+    if (while_running) while_running();
     platform::ProcessOutcome out;
     out.started = starts;
     out.exit_code = starts ? exit_code : -1;
@@ -165,7 +167,8 @@ TEST_F(WaitCallTest, InitialisesAnswersTheRingAndStartsTheCallAtTheConnectSpeed)
   EXPECT_EQ(session->node.connect_speed, 28800);
   EXPECT_FALSE(session->node.local_mode);
   // The "|" of the stored strings is never sent.
-  EXPECT_EQ(modem.commands(), (std::vector<std::string>{"ATZ", "ATS0=0", "ATA"}));
+  // The caller then says nothing at the name prompt: the call ends and the modem is hung up.
+  EXPECT_EQ(modem.commands(), (std::vector<std::string>{"ATZ", "ATS0=0", "ATA", "ATH0"}));
   EXPECT_EQ(view.title, "1 - ngVX32 0.982 beta2 (Public) build 1");
   const std::vector<std::string> first = {"Sending break.", "Initializing communication service.",
                                           "Waiting for activity.", "Waiting for activity."};
@@ -386,6 +389,7 @@ TEST_F(FrontEndTest, Slot0StartsALocalSession) {
 
 TEST_F(FrontEndTest, Slot5IsACallerAt7200OnTheReopenedPort) {
   runner.exit_code = 55;
+  runner.while_running = [this] { modem.GoOnline(); };  // the mailer answered the call
   EXPECT_EQ(Run("-M/opt/front/mailer"), 0);
   EXPECT_EQ(session->node.connect_speed, 7200);
   EXPECT_FALSE(session->node.local_mode);

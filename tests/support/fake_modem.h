@@ -71,6 +71,8 @@ class FakeModem {
     if (master_ >= 0) (void)!::write(master_, bytes.data(), bytes.size());
   }
   bool online() const { return online_; }
+  // On line without a CONNECT of its own (a front-end program answered the call).
+  void GoOnline() { online_ = true; }
   void Result(const std::string& text) { Send("\r\n" + text + "\r\n"); }
   void Ring() { Result("RING"); }
   // The carrier drops.
