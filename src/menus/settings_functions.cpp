@@ -23,7 +23,8 @@ void RegisterSettings(session::NodeSession& session, MenuFunctions& functions) {
   add(60, [&terminal, &user] { session::ChangeHandle(terminal, user); });
   add(63, [&session] { session::ChangeLanguage(session); });
   add(64, [&terminal, &user] { session::ChangeDateFormat(terminal, user); });
-  add(67, [&session, &terminal, &user] { session::ChangeForwardTo(terminal, user, session.Users()); });
+  add(67,
+      [&session, &terminal, &user] { session::ChangeForwardTo(terminal, user, session.Users()); });
   add(74, [&terminal, &user] { session::ChangeAddress(terminal, user); });
 }
 

@@ -99,7 +99,8 @@ void AskNewUserQuestions(NodeSession& session) {
     ChangeDateFormat(terminal, u);
   }
   const core::ConfigSnapshot& config = session.Config();
-  if (settings.ask_birth_date == 1) AskBirthDate(terminal, u, config.OpenBracket(), config.CloseBracket());
+  if (settings.ask_birth_date == 1)
+    AskBirthDate(terminal, u, config.OpenBracket(), config.CloseBracket());
   ChangePassword(terminal, u, config.MinimumPasswordLength(), PasswordCheck::kNewUser);
 }
 

@@ -87,7 +87,8 @@ TEST_F(LogonInputTest, AFloodOfANameAndControlCharactersAreHeldToTheField) {
 }
 
 TEST_F(LogonInputTest, AnIndexShorterThanTheUsersGetsTheNewEntryAtItsRecordsPlace) {
-  test::WriteFile(system.dir / "USERSIDX.BBS", test::IndexEntry(test::crc::kSamSysop, test::crc::kSysop));
+  test::WriteFile(system.dir / "USERSIDX.BBS",
+                  test::IndexEntry(test::crc::kSamSysop, test::crc::kSysop));
   line.Type("new caller\rY");
   line.When("<13 lines?>", "40\r");
   line.When("<16 location?>", "\r");
@@ -109,7 +110,8 @@ TEST_F(LogonInputTest, NoNameAfterTheNamePromptsEndsTheCallAndChangesNothing) {
   line.Type("\r   \r");
   EXPECT_EQ(Call(), 0);
   size_t prompts = 0;
-  for (size_t at = line.sent().find("Name: "); at != std::string::npos; at = line.sent().find("Name: ", at + 1)) {
+  for (size_t at = line.sent().find("Name: "); at != std::string::npos;
+       at = line.sent().find("Name: ", at + 1)) {
     ++prompts;
   }
   EXPECT_EQ(prompts, 2u);
