@@ -156,7 +156,9 @@ void CursesConsole::Redraw() {
   DrawLine(std::max(kToolBarRow, 0), legend_, false);
   const int status_row = std::min(kStatusBarRow, LINES - 1);
   DrawLine(status_row, status_source_ ? status_source_() : std::string(), true);
-  const int cursor_row = kScreenTop + screen_.cursor_row() - 1;
+  const int shown = std::min(comm::TerminalModel::kRows, LINES - kScreenTop);
+  const int top = std::clamp(screen_.cursor_row() - shown, 0, std::max(0, screen_.rows() - shown));
+  const int cursor_row = kScreenTop + screen_.cursor_row() - 1 - top;
   if (cursor_row < LINES && screen_.cursor_column() < COLS)
     move(cursor_row, screen_.cursor_column());
   refresh();
@@ -169,7 +171,10 @@ void CursesConsole::SetTitle(std::string_view title) {
   Redraw();
 }
 
-void CursesConsole::RefreshStatusPanel() { Redraw(); }
+void CursesConsole::RefreshStatusPanel() {
+  if (panel_source_) panel_ = panel_source_();
+  Redraw();
+}
 
 void CursesConsole::SetStatusPanel(std::vector<std::string> lines) {
   panel_ = std::move(lines);

@@ -77,6 +77,10 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
     status_source_ = std::move(source);
   }
   void SetStatusPanel(std::vector<std::string> lines);
+  // The status panel's lines, asked for at every RefreshStatusPanel.
+  void SetStatusPanelSource(std::function<std::vector<std::string>()> source) {
+    panel_source_ = std::move(source);
+  }
   void SetToolBarLegend(std::string legend);
   const std::string& tool_bar_legend() const { return legend_; }
 
@@ -109,6 +113,7 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   std::string legend_;
   std::vector<std::string> panel_;
   std::function<std::string()> status_source_;
+  std::function<std::vector<std::string>()> panel_source_;
   std::function<void(int)> on_key_;
   std::function<void(int)> on_command_key_;
   std::function<void()> override_draw_;

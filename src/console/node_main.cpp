@@ -2,17 +2,20 @@
 #include "console/node_main.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "comm/comm_control.h"
 #include "comm/handed_over_line.h"
 #include "comm/serial_line.h"
 #include "console/curses_console.h"
+#include "console/sysop_controls.h"
 #include "console/wait_window.h"
 #include "console/wiring.h"
 #include "core/node_log.h"
@@ -28,6 +31,7 @@
 #include "session/node_claim.h"
 #include "session/node_session.h"
 #include "session/startup.h"
+#include "session/status_panel.h"
 
 namespace vx::console {
 
@@ -94,6 +98,20 @@ int NodeMain(int argc, char** argv) {
       return "Device: COM" + std::to_string(session.comm.port_number()) + " - " + session.comm.settings();
     });
   }
+  // The sysop's keys and, headless, SIGUSR1 and SIGUSR2 for a minute more or less.
+  std::mt19937 noise_source{std::random_device{}()};
+  SysopControls controls(session, curses.get(), [&noise_source] {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(noise_source);
+  });
+  if (curses) {
+    curses->SetCommandKeyHandler([&controls](int key) { controls.CommandKey(key); });
+    curses->SetStatusPanelSource([&session, &clock] {
+      return session::BuildStatusPanel(session, session.code_values, clock.LocalTime()).lines;
+    });
+  }
+  platform::SignalWatcher time_signals(loop, {SIGUSR1, SIGUSR2}, [&controls](int signal) {
+    controls.AddMinute(signal == SIGUSR1 ? 1 : -1);
+  });
   // The menus after the logon, with every layer's functions in their table.
   menus::MenuFunctions functions;
   menus::MenuEngine engine(session, functions);

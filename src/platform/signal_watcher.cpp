@@ -8,12 +8,14 @@
 namespace vx::platform {
 
 SignalWatcher::SignalWatcher(EventLoop& loop, std::function<void(int)> on_signal)
+    : SignalWatcher(loop, {SIGTERM, SIGHUP, SIGINT}, std::move(on_signal)) {}
+
+SignalWatcher::SignalWatcher(EventLoop& loop, std::initializer_list<int> signals,
+                             std::function<void(int)> on_signal)
     : on_signal_(std::move(on_signal)) {
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
-  sigaddset(&set, SIGINT);
+  for (int signal : signals) sigaddset(&set, signal);
   sigprocmask(SIG_BLOCK, &set, &original_mask_);
   fd_ = ::signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
   if (fd_ < 0) return;

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 #include "platform/event_loop.h"
@@ -16,6 +17,9 @@ namespace vx::platform {
 class SignalWatcher {
  public:
   SignalWatcher(EventLoop& loop, std::function<void(int signal)> on_signal);
+  // The same for the signals of `signals` (SIGUSR1 and SIGUSR2 of the sysop's time keys, say).
+  SignalWatcher(EventLoop& loop, std::initializer_list<int> signals,
+                std::function<void(int signal)> on_signal);
   ~SignalWatcher();
   SignalWatcher(const SignalWatcher&) = delete;
   SignalWatcher& operator=(const SignalWatcher&) = delete;

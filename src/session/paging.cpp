@@ -239,6 +239,8 @@ void Chat(NodeSession& session, const std::string& reason) {
   } restore{session};
   const auto started = std::chrono::steady_clock::now();
   platform::Timer clock_tick(session.loop, std::chrono::milliseconds(1000), [&] {
+    // A chat is activity however long both sides think before they type.
+    session.terminal.input().idle_seconds = 0;
     session.window->ChatElapsed(ElapsedText(std::chrono::steady_clock::now() - started));
   });
   clock_tick.SetEnabled(true);

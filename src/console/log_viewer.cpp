@@ -1,0 +1,44 @@
+// The log viewer.
+#define NCURSES_WIDECHAR 1
+#include "console/log_viewer.h"
+
+#include <curses.h>
+
+#include <algorithm>
+
+#include "comm/terminal_model.h"
+#include "console/cp437.h"
+
+namespace vx::console {
+
+void ShowLog(CursesConsole& console, const core::NodeLog& log) {
+  const std::string legend = console.tool_bar_legend();
+  console.SetToolBarLegend("Node log   Esc or F1 closes it");
+  console.SetScreenOverride(
+      [&log] {
+        const int rows = comm::TerminalModel::kRows;
+        const auto& book = log.book();
+        const size_t first = book.size() > static_cast<size_t>(rows) ? book.size() - rows : 0;
+        for (int r = 0; r < rows && 1 + r < LINES; ++r) {
+          const size_t i = first + static_cast<size_t>(r);
+          std::string line;
+          if (i < book.size()) line = book[i].date + " " + book[i].time + "  " + book[i].text;
+          for (int c = 0; c < comm::TerminalModel::kColumns && c < COLS; ++c) {
+            const auto byte = static_cast<size_t>(c) < line.size() ? static_cast<uint8_t>(line[static_cast<size_t>(c)]) : uint8_t{' '};
+            wchar_t glyph[2] = {static_cast<wchar_t>(Cp437ToUnicode(byte == 0 ? ' ' : byte)), L'\0'};
+            cchar_t cell;
+            setcchar(&cell, glyph, A_NORMAL, 0, nullptr);
+            mvadd_wch(1 + r, c, &cell);
+          }
+        }
+      },
+      [&console, legend](int code, bool command) {
+        if ((!command && code == 27) || (command && code == CursesConsole::kFunction1)) {
+          console.SetScreenOverride({}, {});
+          console.SetToolBarLegend(legend);
+        }
+        return true;  // the caller's input is untouched while the sysop reads
+      });
+}
+
+}  // namespace vx::console
