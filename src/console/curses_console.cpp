@@ -195,7 +195,9 @@ void CursesConsole::SetScreenOverride(std::function<void()> draw,
 }
 
 void CursesConsole::Key(int code, bool command) {
-  if (override_key_ && override_key_(code, command)) return;
+  // A copy: the handler may replace itself (a window that closes on this key).
+  const auto override_key = override_key_;
+  if (override_key && override_key(code, command)) return;
   if (command) {
     if (on_command_key_) on_command_key_(code);
   } else if (on_key_) {
