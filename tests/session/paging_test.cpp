@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include "comm/raw_socket_line.h"
+#include "session/session_clock.h"
 #include "support/mini_system.h"
 #include "support/recording_console.h"
 #include "support/test_caller.h"
@@ -177,6 +178,23 @@ TEST_F(PagingTest, AnAcceptedPageChatsBothWays) {
   EXPECT_NE(seen.find("Back to the system."), std::string::npos);
   EXPECT_EQ(session->terminal.pending_keys(), 0u) << "nothing typed in the chat is left for the menu";
   EXPECT_EQ(session->activity, SessionActivity::kNone);
+}
+
+TEST_F(PagingTest, ALongChatIsNotEndedForInactivity) {
+  session->language.Set(66, "Are you still there?", 0x0C);
+  session->clock.inactivity_timeout = 60;
+  SessionTimers timers(*session);
+  timers.StartTimeOut();
+  // Three minutes of chat in which nobody types.
+  platform::Timer end(loop, std::chrono::milliseconds(180000), [&] {
+    end.SetEnabled(false);
+    if (window.close) window.close();
+  });
+  end.SetEnabled(true);
+  EXPECT_NO_THROW(Chat(*session, "a long talk"));
+  Settle();
+  EXPECT_EQ(caller->received().find("Are you still there?"), std::string::npos);
+  EXPECT_EQ(window.subject, "Subject: a long talk");
 }
 
 }  // namespace
