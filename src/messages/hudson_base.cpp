@@ -79,10 +79,23 @@ uint64_t HudsonBase::HeaderCount() const {
 }
 
 std::optional<HudsonHeader> HudsonBase::ReadHeader(uint64_t index) const {
+  return ReadHeaders({index}).front();
+}
+
+std::vector<std::optional<HudsonHeader>> HudsonBase::ReadHeaders(
+    const std::vector<uint64_t>& indexes) const {
+  std::vector<std::optional<HudsonHeader>> headers(indexes.size());
   auto file = RecordFile::Open(File("msghdr.bbs"), RecordFile::Mode::kRead);
-  if (!file || (index + 1) * kHudsonHeaderSize > file->Size()) return std::nullopt;
-  file->Seek(index * kHudsonHeaderSize);
-  return ReadHudsonHeader(*file);
+  if (!file) return headers;
+  const uint64_t size = file->Size();
+  for (size_t i = 0; i < indexes.size(); ++i) {
+    if (indexes[i] >= size / kHudsonHeaderSize) continue;
+    // One read per header; the fields are taken from memory.
+    file->Seek(indexes[i] * kHudsonHeaderSize);
+    core::MemoryStream record(file->ReadRaw(kHudsonHeaderSize));
+    headers[i] = ReadHudsonHeader(record);
+  }
+  return headers;
 }
 
 std::string HudsonBase::ReadText(const HudsonHeader& header) const {

@@ -1,6 +1,7 @@
 // A JAM message base.
 #include "messages/jam_base.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -75,6 +76,11 @@ std::vector<JamIndexRecord> JamBase::ReadIndex() const {
   return records;
 }
 
+uint64_t JamBase::HeadersSize() const {
+  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
+  return file ? file->Size() : 0;
+}
+
 uint64_t JamBase::IndexCount() const {
   auto file = RecordFile::Open(File(".JDX"), RecordFile::Mode::kRead);
   return file ? file->Size() / kJamIndexSize : 0;
@@ -101,22 +107,30 @@ std::optional<uint64_t> JamBase::HeaderOffset(uint32_t number) const {
   return record.header_offset;
 }
 
-std::optional<JamMessage> JamBase::ReadMessage(uint64_t offset, std::string* problem) const {
-  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
-  if (!file || offset < kJamBaseHeaderSize || offset + kJamFixedHeaderSize > file->Size()) {
+namespace {
+// The header at `offset` of an open .JHR: the fixed part and the subfields, each read in one call
+// and taken apart in memory. The subfields are cut at the end of the file.
+std::optional<JamMessage> ReadMessageAt(RecordFile& file, uint64_t size, uint64_t offset,
+                                        std::string* problem) {
+  if (offset < kJamBaseHeaderSize || offset + kJamFixedHeaderSize > size) {
     if (problem) *problem = "no message header at " + std::to_string(offset);
     return std::nullopt;
   }
-  file->Seek(offset);
+  file.Seek(offset);
+  core::MemoryStream fixed(file.ReadRaw(kJamFixedHeaderSize));
   JamMessage message;
   message.offset = offset;
-  message.header = ReadJamMessageHeader(*file);
+  message.header = ReadJamMessageHeader(fixed);
   if (!message.header.signature_ok) {
     if (problem) *problem = "Invalid Message - Rebuild Index!";
     return std::nullopt;
   }
+  const uint64_t available = size - offset - kJamFixedHeaderSize;
+  const uint64_t length = std::min<uint64_t>(message.header.subfield_length, available);
+  core::MemoryStream fields(file.ReadRaw(static_cast<size_t>(length)));
   bool complete = true;
-  for (const JamSubfield& field : ReadJamSubfields(*file, message.header.subfield_length, &complete)) {
+  for (const JamSubfield& field :
+       ReadJamSubfields(fields, message.header.subfield_length, &complete)) {
     if (field.id == 2) message.from = field.data;
     if (field.id == 3) message.to = field.data;
     if (field.id == 6) message.subject = field.data;
@@ -126,6 +140,29 @@ std::optional<JamMessage> JamBase::ReadMessage(uint64_t offset, std::string* pro
   message.to = message.to.substr(0, 35);
   message.subject = message.subject.substr(0, 72);
   return message;
+}
+}  // namespace
+
+std::optional<JamMessage> JamBase::ReadMessage(uint64_t offset, std::string* problem) const {
+  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
+  if (!file) {
+    if (problem) *problem = "cannot read " + File(".JHR");
+    return std::nullopt;
+  }
+  return ReadMessageAt(*file, file->Size(), offset, problem);
+}
+
+std::vector<std::optional<JamMessage>> JamBase::ReadMessages(
+    const std::vector<uint64_t>& offsets, std::vector<std::string>* problems) const {
+  std::vector<std::optional<JamMessage>> messages(offsets.size());
+  if (problems) problems->assign(offsets.size(), std::string());
+  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
+  if (!file) return messages;
+  const uint64_t size = file->Size();
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    messages[i] = ReadMessageAt(*file, size, offsets[i], problems ? &(*problems)[i] : nullptr);
+  }
+  return messages;
 }
 
 std::optional<JamMessage> JamBase::ReadMessageNumber(uint32_t number, std::string* problem) const {

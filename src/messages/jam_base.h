@@ -70,6 +70,10 @@ class JamBase {
   // wrong signature or an offset outside the headers.
   std::optional<JamMessage> ReadMessage(uint64_t offset, std::string* problem = nullptr) const;
   std::optional<JamMessage> ReadMessageNumber(uint32_t number, std::string* problem = nullptr) const;
+  // The headers at `offsets`, read with one opening of .JHR (a scan reads many); `problems`, when
+  // given, gets what was wrong with each one that is nullopt.
+  std::vector<std::optional<JamMessage>> ReadMessages(
+      const std::vector<uint64_t>& offsets, std::vector<std::string>* problems = nullptr) const;
   // The text of a message, as far as .JDT holds it.
   std::string ReadText(const JamMessageHeader& header) const;
 
@@ -97,14 +101,14 @@ class JamBase {
 
   static std::string StoredText(const std::string& text);
 
- private:
-  std::string File(const char* extension) const;
-
- public:
   // Whether an index record's header offset can name a header in a .JHR of `headers_size` bytes.
   static bool ValidOffset(uint32_t offset, uint64_t headers_size);
+  // The size of .JHR now (0 when it cannot be read).
+  uint64_t HeadersSize() const;
+  const std::string& base_path() const { return base_path_; }
 
  private:
+  std::string File(const char* extension) const;
 
   std::string base_path_;
   const platform::Environment& env_;
