@@ -38,12 +38,16 @@ std::vector<uint8_t> NameEntry(std::string_view name) {
   return std::move(out.bytes());
 }
 
-// An upper-cased name compared with a String[35] entry of msgtoidx.bbs in place.
-bool EntryEquals(const uint8_t* entry, std::string_view upper_name) {
-  const size_t length = std::min<size_t>(entry[0], 35);
-  if (length != upper_name.size()) return false;
-  for (size_t i = 0; i < length; ++i) {
-    if (core::UpperChar(static_cast<char>(entry[1 + i])) != upper_name[i]) return false;
+// An upper-cased name compared with a String[35] entry of msgtoidx.bbs in place (a length byte
+// above 35 counts as 35). The length and the first letter settle most entries at once.
+inline bool EntryEquals(const uint8_t* entry, std::string_view upper_name) {
+  const auto upper = [](uint8_t c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : static_cast<char>(c);
+  };
+  const size_t length = entry[0] > 35 ? 35 : entry[0];
+  if (length != upper_name.size() || length == 0 || upper(entry[1]) != upper_name[0]) return false;
+  for (size_t i = 1; i < length; ++i) {
+    if (upper(entry[1 + i]) != upper_name[i]) return false;
   }
   return true;
 }
@@ -143,15 +147,23 @@ std::vector<uint64_t> HudsonBase::FindPersonal(std::string_view name, std::strin
   std::vector<uint64_t> found;
   const std::string upper_name = core::UpperCase(core::Trim(name));
   const std::string upper_alias = core::UpperCase(core::Trim(alias));
-  auto bytes = core::ReadWholeFile(File("msgtoidx.bbs"));
-  if (!bytes) return found;
-  const uint64_t count = bytes->size() / kHudsonToIndexSize;
-  for (uint64_t k = 0; k < count; ++k) {
-    const uint8_t* entry = bytes->data() + k * kHudsonToIndexSize;
-    if ((!upper_name.empty() && EntryEquals(entry, upper_name)) ||
-        (!upper_alias.empty() && EntryEquals(entry, upper_alias))) {
-      found.push_back(k);
+  auto file = RecordFile::Open(File("msgtoidx.bbs"), RecordFile::Mode::kRead);
+  if (!file) return found;
+  // Read in pieces of whole entries, so that a big base needs no more memory than a small one.
+  constexpr size_t kEntriesPerPiece = 1820;
+  std::vector<uint8_t> piece(kEntriesPerPiece * kHudsonToIndexSize);
+  uint64_t k = 0;
+  for (;;) {
+    const size_t got = file->ReadBytes(piece.data(), piece.size());
+    const size_t entries = got / kHudsonToIndexSize;
+    for (size_t e = 0; e < entries; ++e, ++k) {
+      const uint8_t* entry = piece.data() + e * kHudsonToIndexSize;
+      if ((!upper_name.empty() && EntryEquals(entry, upper_name)) ||
+          (!upper_alias.empty() && EntryEquals(entry, upper_alias))) {
+        found.push_back(k);
+      }
     }
+    if (got < piece.size()) break;
   }
   return found;
 }

@@ -63,6 +63,11 @@ class JamBase {
   std::optional<JamBaseHeader> ReadBaseHeader(std::string* problem = nullptr) const;
   // .JDX whole.
   std::vector<JamIndexRecord> ReadIndex() const;
+  // The index records from record `first` (0-based) on whose receiver checksum is one of
+  // `receivers` and whose header offset can name a header: (record, header offset) pairs. .JDX is
+  // read in pieces, so a big base needs no more memory than a small one.
+  std::vector<std::pair<uint64_t, uint32_t>> FindReceivers(const std::vector<uint32_t>& receivers,
+                                                           uint64_t first) const;
   uint64_t IndexCount() const;
   // Where the header of message `number` is; nullopt when there is no such message.
   std::optional<uint64_t> HeaderOffset(uint32_t number) const;

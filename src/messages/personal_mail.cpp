@@ -76,10 +76,9 @@ void FindJam(const MailSearch& s, size_t record, PersonalMail& mail) {
   s.debug("(JAM) Get area info");
   std::string problem;
   const std::optional<JamBaseHeader> header = base.ReadBaseHeader(&problem);
-  const std::vector<JamIndexRecord> index =
-      header ? base.ReadIndex() : std::vector<JamIndexRecord>{};
-  if (!header || index.empty()) {
-    if (!header && base.IndexCount() > 0) s.problem(problem);
+  const uint64_t records = base.IndexCount();
+  if (!header || records == 0) {
+    if (!header && records > 0) s.problem(problem);
     s.debug("(JAM) Close area HDR and JDX");
     return;
   }
@@ -93,15 +92,10 @@ void FindJam(const MailSearch& s, size_t record, PersonalMail& mail) {
   if (last && last->last_read >= header->base_number) {
     first = uint64_t{last->last_read} - header->base_number + 1;
   }
-  const uint64_t size = base.HeadersSize();
+  std::vector<uint32_t> receivers{name_crc};
+  if (has_handle) receivers.push_back(handle_crc);
   std::vector<uint64_t> offsets;
-  for (uint64_t i = first; i < index.size(); ++i) {
-    const JamIndexRecord& entry = index[i];
-    if (entry.receiver_crc != name_crc && !(has_handle && entry.receiver_crc == handle_crc))
-      continue;
-    if (!JamBase::ValidOffset(entry.header_offset, size)) continue;
-    offsets.push_back(entry.header_offset);
-  }
+  for (const auto& found : base.FindReceivers(receivers, first)) offsets.push_back(found.second);
   std::vector<std::string> problems;
   const std::vector<std::optional<JamMessage>> messages = base.ReadMessages(offsets, &problems);
   for (size_t i = 0; i < messages.size(); ++i) {
