@@ -12,11 +12,12 @@ JamBase SessionJamBase(const session::NodeSession& session, const std::string& b
 }
 
 AreaFigures ReadAreaFigures(const session::NodeSession& session,
-                            const core::MessageAreaRecord& area, uint32_t area_number) {
+                            const core::MessageAreaRecord& area, uint32_t area_number,
+                            std::string* problem) {
   AreaFigures figures;
   if (area.IsJam()) {
     const JamBase base = SessionJamBase(session, area.jam_base_path);
-    const auto header = base.ReadBaseHeader();
+    const auto header = base.ReadBaseHeader(problem);
     if (!header) return figures;
     const uint64_t records = base.IndexCount();
     figures.count = header->active;
@@ -26,8 +27,13 @@ AreaFigures ReadAreaFigures(const session::NodeSession& session,
     }
     return figures;
   }
-  if (area_number < 1 || area_number > static_cast<uint32_t>(kHudsonBoards)) return figures;
-  const HudsonInfo info = SessionHudsonBase(session).ReadInfo();
+  if (area_number < 1 || area_number > static_cast<uint32_t>(kHudsonBoards)) {
+    if (problem)
+      *problem = "a Hudson area is numbered 1 to 200; area " + std::to_string(area_number) +
+                 " has no board";
+    return figures;
+  }
+  const HudsonInfo info = SessionHudsonBase(session).ReadInfo(problem);
   figures.count = info.board_active[area_number - 1];
   figures.lowest = info.low;
   figures.highest = info.high;

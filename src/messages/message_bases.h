@@ -25,8 +25,11 @@ struct AreaFigures {
   long lowest = 0;
   long highest = 0;
 };
+// `problem`, when given, says what was wrong with the base (a short msginfo.bbs, a damaged base
+// header).
 AreaFigures ReadAreaFigures(const session::NodeSession& session,
-                            const core::MessageAreaRecord& area, uint32_t area_number);
+                            const core::MessageAreaRecord& area, uint32_t area_number,
+                            std::string* problem = nullptr);
 
 // The figures of the caller's current message area, read afresh each time (another node's post
 // shows at once).

@@ -155,8 +155,12 @@ void ReadMessages(session::NodeSession& session, std::string_view optional_data,
 
   const session::CurrentMessageArea& current = session.areas.message;
   const ReadingArea area{current.number, current.record};
+  std::string problem;
   const AreaFigures figures =
-      current.has_record ? ReadAreaFigures(session, current.record, current.number) : AreaFigures{};
+      current.has_record ? ReadAreaFigures(session, current.record, current.number, &problem)
+                         : AreaFigures{};
+  if (!problem.empty())
+    session.log.WriteLog("Message area " + std::to_string(current.number) + ": " + problem);
   if (figures.count <= 0 || figures.highest <= 0) {
     terminal.SetForeground(7);
     terminal.SetBackground(0);

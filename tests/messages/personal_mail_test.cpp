@@ -153,6 +153,13 @@ TEST_F(PersonalMailTest, DamagedJamBasesAreSurvived) {
   test::WriteFile(system.dir / "net.JDX", bad_index);
   // A Keepers base shorter than its base header.
   test::WriteFile(system.dir / "keepers.JHR", std::string("JAM", 3));
+  // An addressee entry for Ann without a header behind it.
+  std::string names = File("msgtoidx.bbs");
+  names += std::string(
+               "\x0a"
+               "Ann Caller") +
+           std::string(25, '\0');
+  test::WriteFile(system.dir / "msgtoidx.bbs", names);
 
   const PersonalMail mail = Find();
   EXPECT_EQ(Subjects(mail),

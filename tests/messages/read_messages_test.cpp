@@ -101,6 +101,30 @@ TEST_F(ReadMessagesTest, AnAreaWithoutMessagesSaysSo) {
   EXPECT_EQ(session->caller.user.msg_area, 1);
 }
 
+TEST_F(ReadMessagesTest, DamagedHudsonFilesAreSurvivedAndLogged) {
+  // msgidx.bbs holds an entry more than msghdr.bbs has headers; msgtxt.bbs lost its last block.
+  std::string index = File("msgidx.bbs");
+  index += std::string("\x05\x00\x01", 3);
+  test::WriteFile(system.dir / "msgidx.bbs", index);
+  std::string text = File("msgtxt.bbs");
+  text.resize(text.size() - 256);
+  test::WriteFile(system.dir / "msgtxt.bbs", text);
+  AtPrompts("Choice: ", {"F"});
+  AtPrompts("Start at 1-4: ", {"\r"});
+  AtPrompts("(S)top: ", {"N", "N", "N"});
+  ReadMessages(*session, "", {});
+  const std::string seen = Seen();
+  EXPECT_EQ(Titles(seen), (std::vector<int>{1, 3, 4})) << seen;
+  EXPECT_NE(seen.find("Subj: four\r\n"), std::string::npos) << "a message without its text";
+
+  // Without msginfo.bbs the area counts no messages, and the log says why.
+  std::filesystem::remove(system.dir / "msginfo.bbs");
+  AtPrompts("Choice: ", {"F"});
+  ReadMessages(*session, "", {});
+  EXPECT_NE(Seen().find("No messages here."), std::string::npos);
+  EXPECT_NE(File("NODE1.LOG").find("msginfo.bbs cannot be read"), std::string::npos);
+}
+
 TEST_F(ReadMessagesTest, AJamBaseNumberedFromFive) {
   PostJam("keepers", "All", "a");
   PostJam("keepers", "All", "b");
