@@ -192,6 +192,11 @@ WriteResult HudsonBase::MarkReceived(uint64_t index, std::string_view user_name,
   const std::string to_path = File("msgtoidx.bbs");
   auto names = RecordFile::Open(to_path, RecordFile::Mode::kReadWrite);
   if (!names) return WriteResult::Failed(Failure("cannot open", to_path));
+  // A shorter msgtoidx.bbs is out of step with the headers: it is not lengthened to mark one.
+  if ((index + 1) * kHudsonToIndexSize > names->Size()) {
+    return WriteResult::Failed(to_path + " has no entry " + std::to_string(index + 1) +
+                               "; the received mark is not written");
+  }
   if (!names->WriteAt(index * kHudsonToIndexSize, NameEntry(kReceivedMark))) {
     return WriteResult::Failed(Failure("cannot write an entry of", to_path));
   }

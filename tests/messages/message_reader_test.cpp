@@ -93,6 +93,18 @@ TEST_F(ReaderTest, AHudsonMessageOnScreenAndTheBytesItsReadingChanges) {
   EXPECT_EQ(File("msgtoidx.bbs"), names_after);
 }
 
+TEST_F(ReaderTest, AShortAddresseeIndexIsNotLengthened) {
+  PostHudson(1, "Ann Caller", "first");
+  PostHudson(1, "Ann Caller", "second");
+  std::string names = File("msgtoidx.bbs");
+  names.resize(36);
+  test::WriteFile(system.dir / "msgtoidx.bbs", names);
+  ASSERT_TRUE(ShowMessage(*session, harbour, {BaseKind::kHudson, 2, {}}));
+  EXPECT_EQ(File("msgtoidx.bbs"), names);
+  EXPECT_NE(File("NODE1.LOG").find("has no entry 2; the received mark is not written"),
+            std::string::npos);
+}
+
 TEST_F(ReaderTest, AJamMessageToTheHandleIsMarkedReadWithTheDate) {
   PostJam("keepers", "ANNIE", "For the handle");
   const std::string before = File("keepers.JHR");
