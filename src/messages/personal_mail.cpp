@@ -153,9 +153,64 @@ PersonalMail FindPersonalMail(const MailSearch& s) {
   return mail;
 }
 
-void ScanPersonalMail(session::NodeSession& session, const MessageEntry& entry) {
+namespace {
+
+// The area lines of the scan under a heading shown once; a No at the more prompt ends them.
+void ShowAreaLines(session::NodeSession& session, const std::vector<core::MessageAreaRecord>& areas,
+                   const PersonalMail& mail) {
   terminal::Terminal& terminal = session.terminal;
   const core::LanguageTable& language = session.language;
+  bool heading = false;
+  terminal.output().stop_answer.clear();
+  for (size_t r = 0; r < areas.size(); ++r) {
+    if (mail.counts[r] == 0) continue;
+    if (!heading) {
+      heading = true;
+      terminal.NewLine();
+      terminal.SetForeground(10);
+      terminal.SetBackground(0);
+      terminal.ShowPromptLn(260);
+      terminal.SetForeground(2);
+      terminal.SetBackground(0);
+      terminal.Display(std::string(language.Text(260).size(), '\xc4') + "\r\n");
+    }
+    terminal.SetColorPreset(kNamePreset);
+    terminal.Display(terminal::PadText(terminal::PlainField(areas[r].name), kAreaNameWidth, 0));
+    terminal.SetForeground(14);
+    terminal.Display(std::to_string(mail.counts[r]) + " :");
+    terminal.ShowPrompt(mail.counts[r] == 1 ? 261 : 262);
+    terminal.NewLine();
+    if (terminal.output().stop_answer == "N") break;
+  }
+  terminal.EndListing();
+}
+
+// Each message found, in the order found, through the reader loop.
+void ReadFound(session::NodeSession& session, const std::vector<core::MessageAreaRecord>& areas,
+               const PersonalMail& mail, const MessageEntry& entry) {
+  const core::AreaFiles files = session.AreaFiles();
+  std::vector<std::optional<ReadingArea>> reading(areas.size());
+  session.terminal.output().listing_mode = 20;
+  ReadList(mail.found.size(), 0, [&](size_t i) {
+    const FoundMessage& found = mail.found[i];
+    std::optional<ReadingArea>& area = reading[found.area_record];
+    if (!area) {
+      // A Hudson message's area is its board; a JAM area is the number that names its record.
+      const uint32_t number =
+          found.base == BaseKind::kHudson
+              ? found.board
+              : files.MessageAreaNumberOfRecord(static_cast<uint16_t>(found.area_record + 1));
+      area = ReadingArea{number, areas[found.area_record]};
+    }
+    return ReadLoop(session, *area, {found.base, found.number, found.header}, entry);
+  });
+  session.terminal.EndListing();
+}
+
+}  // namespace
+
+void ScanPersonalMail(session::NodeSession& session, const MessageEntry& entry) {
+  terminal::Terminal& terminal = session.terminal;
   terminal.ShowPrompt(258);
 
   const core::AreaFiles files = session.AreaFiles();
@@ -181,37 +236,13 @@ void ScanPersonalMail(session::NodeSession& session, const MessageEntry& entry) 
       },
       areas_size};
   const PersonalMail mail = FindPersonalMail(search);
-
-  // One line per area with mail, under a heading shown once.
-  bool heading = false;
-  terminal.output().stop_answer.clear();
-  for (size_t r = 0; r < areas.size(); ++r) {
-    if (mail.counts[r] == 0) continue;
-    if (!heading) {
-      heading = true;
-      terminal.NewLine();
-      terminal.SetForeground(10);
-      terminal.SetBackground(0);
-      terminal.ShowPromptLn(260);
-      terminal.SetForeground(2);
-      terminal.SetBackground(0);
-      terminal.Display(std::string(language.Text(260).size(), '\xc4') + "\r\n");
-    }
-    terminal.SetColorPreset(kNamePreset);
-    terminal.Display(terminal::PadText(terminal::PlainField(areas[r].name), kAreaNameWidth, 0));
-    terminal.SetForeground(14);
-    terminal.Display(std::to_string(mail.counts[r]) + " :");
-    terminal.ShowPrompt(mail.counts[r] == 1 ? 261 : 262);
-    terminal.NewLine();
-    if (terminal.output().stop_answer == "N") break;
-  }
-  terminal.EndListing();
+  ShowAreaLines(session, areas, mail);
 
   if (mail.found.empty()) {
     terminal.NewLine();
     terminal.SetForeground(7);
     terminal.SetBackground(0);
-    terminal.Display(language.Text(259));
+    terminal.Display(session.language.Text(259));
     terminal.NewLine();
     terminal.Delay(1);
     return;
@@ -219,25 +250,10 @@ void ScanPersonalMail(session::NodeSession& session, const MessageEntry& entry) 
   session.log.Debug("Read now yes no?");
   terminal.NewLine();
   if (terminal.AskPromptLn(269) != 1) return;
-
-  std::vector<std::optional<ReadingArea>> reading(areas.size());
-  terminal.output().listing_mode = 20;
-  ReadList(mail.found.size(), 0, [&](size_t i) {
-    const FoundMessage& found = mail.found[i];
-    std::optional<ReadingArea>& area = reading[found.area_record];
-    if (!area) {
-      const uint32_t number =
-          found.base == BaseKind::kHudson
-              ? found.board
-              : files.MessageAreaNumberOfRecord(static_cast<uint16_t>(found.area_record + 1));
-      area = ReadingArea{number, areas[found.area_record]};
-    }
-    return ReadLoop(session, *area, {found.base, found.number, found.header}, entry);
-  });
-  terminal.EndListing();
+  ReadFound(session, areas, mail, entry);
   terminal.SetForeground(7);
   terminal.SetBackground(0);
-  terminal.Display(language.Text(372));
+  terminal.Display(session.language.Text(372));
   terminal.NewLine();
 }
 
