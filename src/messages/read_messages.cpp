@@ -10,6 +10,7 @@
 #include "core/language.h"
 #include "core/text.h"
 #include "messages/area_selection.h"
+#include "messages/message_access.h"
 #include "messages/message_bases.h"
 
 namespace vx::messages {
@@ -155,10 +156,16 @@ void ReadMessages(session::NodeSession& session, std::string_view optional_data,
 
   const session::CurrentMessageArea& current = session.areas.message;
   const ReadingArea area{current.number, current.record};
+  // An area the caller may not read (its settings changed since it was chosen) has nothing to
+  // show, like an area without a record.
+  const bool readable = current.has_record && MayReadArea(current.record, session.caller.user);
+  if (current.has_record && !readable) {
+    session.log.WriteLog("Message area " + std::to_string(current.number) +
+                         " is not readable for this caller; nothing is read");
+  }
   std::string problem;
   const AreaFigures figures =
-      current.has_record ? ReadAreaFigures(session, current.record, current.number, &problem)
-                         : AreaFigures{};
+      readable ? ReadAreaFigures(session, current.record, current.number, &problem) : AreaFigures{};
   if (!problem.empty())
     session.log.WriteLog("Message area " + std::to_string(current.number) + ": " + problem);
   if (figures.count <= 0 || figures.highest <= 0) {

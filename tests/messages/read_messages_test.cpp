@@ -95,10 +95,17 @@ TEST_F(ReadMessagesTest, AnAreaWithoutMessagesSaysSo) {
   AtPrompts("Choice: ", {"F"});
   ReadMessages(*session, "/M=4", {});
   EXPECT_NE(Seen().find("No messages here."), std::string::npos);
-  // An area number without an area reads nothing either.
+  // An area number without an area reads nothing either, nor does an area the caller may not
+  // read (its security was raised after the caller chose it).
   AtPrompts("Choice: ", {"F"});
   ReadMessages(*session, "/M 77", {});
   EXPECT_EQ(session->caller.user.msg_area, 1);
+  session->areas.message.record.read_security = 100;
+  caller->TakeNew();
+  AtPrompts("Choice: ", {"F"});
+  ReadMessages(*session, "", {});
+  Settle();
+  EXPECT_NE(caller->TakeNew().find("No messages here."), std::string::npos);
 }
 
 TEST_F(ReadMessagesTest, DamagedHudsonFilesAreSurvivedAndLogged) {
