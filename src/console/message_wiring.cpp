@@ -1,5 +1,6 @@
-// The menu functions of the message layer: the personal-mail scan (type 22), reading (type 23)
-// and area selection (type 49), and the figures of the current area behind the display codes.
+// The menu functions of the message layer: the personal-mail scan (type 22, and at logon),
+// reading (type 23) and area selection (type 49), and the figures of the current area behind the
+// display codes.
 // Message entry (type 27) fills the reader's message-entry seam when it is built in.
 #include <memory>
 
@@ -18,6 +19,9 @@ void WireMessageFunctions(session::NodeSession& session, menus::MenuEngine& engi
   auto entry = std::make_shared<messages::MessageEntry>();
   session.code_values.SetMessageFigures(
       [&session] { return messages::CurrentAreaFigures(session); });
+  session.hooks.scan_personal_mail = [&session, entry] {
+    messages::ScanPersonalMail(session, *entry);
+  };
   functions.Register(22, [&session, entry](const menus::MenuEntry&) {
     messages::ScanPersonalMail(session, *entry);
     return menus::MenuResult::kDone;
