@@ -26,6 +26,7 @@
 #include "tools/file_area_import.h"
 #include "tools/language_compiler.h"
 #include "tools/menu_compiler.h"
+#include "tools/message_seeding.h"
 #include "tools/running_nodes.h"
 #include "tools/source_error.h"
 #include "tools/system_description.h"
@@ -374,7 +375,7 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
 
   std::vector<uint16_t> numbers;
   core::MemoryStream message_areas;
-  std::vector<std::string> jam_bases;  // rel base paths
+  std::vector<std::pair<uint16_t, std::string>> jam_bases;  // area number, rel base path
   for (const MessageAreaSpec& a : d.message_areas) {
     core::MessageAreaRecord r = a.record;
     if (r.IsJam()) {
@@ -385,7 +386,7 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
         throw SourceError(d.file, a.line, "a JAM base must lie inside the system directory");
       }
       r.jam_base_path = p.absolute;
-      jam_bases.push_back(p.rel);
+      jam_bases.push_back({r.area_number, p.rel});
     }
     core::WriteMessageAreaRecord(r, message_areas);
     numbers.push_back(r.area_number);
@@ -511,6 +512,9 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
     Write(msgbase / "USERSIDX.BBS", UserIndexBytes(users));
 
     // An empty Hudson base, unless one is there.
+    SeedBases seed;
+    seed.hudson_dir = WithSlash(msgbase.string());
+    seed.hudson_new = !core::FileHasData((msgbase / "MSGHDR.BBS").string());
     for (const char* name : {"MSGHDR.BBS", "MSGTXT.BBS", "MSGIDX.BBS", "MSGTOIDX.BBS"}) {
       if (!fs::exists(msgbase / name)) Write(msgbase / name, {});
     }
@@ -520,9 +524,12 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
             }));
     }
     // An empty JAM base for each JAM area, unless one is there.
-    for (const std::string& rel : jam_bases) {
+    for (const auto& [area, rel] : jam_bases) {
       const fs::path base = temp / rel;
       auto jhr = core::ReadWholeFile(base.string() + ".JHR");
+      seed.jam_bases[area] = base.string();
+      seed.jam_new[area] = (!jhr || jhr->size() <= messages::kJamBaseHeaderSize) &&
+                           !core::FileHasData(base.string() + ".JDX");
       if (!jhr || jhr->empty()) {
         messages::JamBaseHeader h;
         h.date_created = MidnightToday();
@@ -533,6 +540,11 @@ BuildReport BuildSystem(const std::string& source_dir, const std::string& target
       for (const char* ext : {".JDX", ".JDT", ".JLR"}) {
         if (!fs::exists(base.string() + ext)) Write(base.string() + ext, {});
       }
+    }
+
+    // The first messages of new bases.
+    if (const int seeded = SeedMessages(d, seed, core::ConfigRecord(config)); seeded > 0) {
+      report.notes.push_back(std::to_string(seeded) + " messages put into the new message bases");
     }
 
     // The file database of each area, filled from the files in its directory.

@@ -1,9 +1,12 @@
 // Reading system.toml into a SystemDescription, with the line of every problem.
 #include "tools/system_description.h"
 
-#include <ctime>
-#include <set>
 #include <toml++/toml.h>
+
+#include <algorithm>
+#include <ctime>
+#include <map>
+#include <set>
 
 #include "core/crc32.h"
 #include "core/dos_date.h"
@@ -159,7 +162,7 @@ SystemDescription ReadSystemDescription(const std::string& toml_text, const std:
   d.file = file;
   Table top(root, file, "the description",
             {"system", "config", "language", "limits", "modem", "message_group", "file_group",
-             "message_area", "file_area", "user", "copy"});
+             "message_area", "file_area", "user", "message", "copy"});
 
   if (const toml::node* n = root.get("system")) {
     const toml::table* t = n->as_table();
@@ -373,6 +376,49 @@ SystemDescription ReadSystemDescription(const std::string& toml_text, const std:
     for (size_t i = 0; i < 4; ++i) u.record.flags[i] = core::FlagByteToText(flags[i]);
     u.record.screen_length = static_cast<uint16_t>(s.Number("screen_length", 24, 66));
     d.users.push_back(u);
+  }
+
+  for (const toml::table* t : Tables(root, "message", file)) {
+    Table s(*t, file, "[[message]]",
+            {"area", "from", "to", "subject", "text", "private", "reply_to"});
+    MessageSpec m;
+    m.line = s.line();
+    if (!s.Has("area")) s.Fail(*t, "a message needs the number of its area");
+    m.area = static_cast<uint16_t>(s.Number("area", 0, 65535));
+    const bool known =
+        std::any_of(d.message_areas.begin(), d.message_areas.end(),
+                    [&](const MessageAreaSpec& a) { return a.record.area_number == m.area; });
+    if (!known)
+      s.Fail(*t->get("area"), "message area " + std::to_string(m.area) + " is not described");
+    m.from = s.Text("from", "", 35);
+    m.to = s.Text("to", "All", 35);
+    m.subject = s.Text("subject", "", 72);
+    if (core::Trim(m.from).empty()) s.Fail(*t, "a message needs a sender (from)");
+    // Lines of the text end in CR, as stored messages keep them.
+    std::string text = core::ReplaceAll(s.Text("text", "", 16384), "\r\n", "\n");
+    text = core::ReplaceAll(text, "\n", "\r");
+    if (!text.empty() && text.back() != '\r') text += '\r';
+    m.text = text;
+    m.is_private = s.Flag("private", false);
+    m.reply_to = static_cast<uint32_t>(s.Number("reply_to", 0, 65535));
+    d.messages.push_back(m);
+  }
+  // A new base numbers its messages from 1 in the order they are described: the Hudson areas
+  // share one base, each JAM area has its own. A reply names an earlier message of its own area.
+  std::map<int, uint32_t> next_number;             // base (0: Hudson, else the JAM area) -> number
+  std::map<uint16_t, std::set<uint32_t>> numbers;  // area -> numbers of its messages
+  for (const MessageSpec& m : d.messages) {
+    const auto area =
+        std::find_if(d.message_areas.begin(), d.message_areas.end(),
+                     [&](const MessageAreaSpec& a) { return a.record.area_number == m.area; });
+    const int base = area->record.IsJam() ? m.area : 0;
+    if (m.reply_to != 0 && !numbers[m.area].count(m.reply_to)) {
+      throw SourceError(file, m.line,
+                        "reply_to " + std::to_string(m.reply_to) +
+                            " is not the number of an earlier message of area " +
+                            std::to_string(m.area));
+    }
+    numbers[m.area].insert(++next_number[base]);
   }
 
   if (const toml::node* n = root.get("copy")) {

@@ -45,6 +45,16 @@ struct UserSpec {
   int line = 0;
 };
 
+// A message put into a new base when the system is built (the demo's first messages).
+struct MessageSpec {
+  uint16_t area = 0;
+  std::string from, to, subject;
+  std::string text;  // lines ended by CR
+  bool is_private = false;
+  uint32_t reply_to = 0;  // the number in its base of an earlier message of the same area
+  int line = 0;
+};
+
 struct SystemDescription {
   std::string file;  // the description's file name, for messages
   std::vector<std::pair<std::string, std::string>> config;  // CONFIG.VX field name -> value
@@ -56,6 +66,7 @@ struct SystemDescription {
   std::vector<MessageAreaSpec> message_areas;
   std::vector<FileAreaSpec> file_areas;
   std::vector<UserSpec> users;
+  std::vector<MessageSpec> messages;
   std::vector<std::string> copy_dirs;  // further source directories copied as they are (doors)
 };
 

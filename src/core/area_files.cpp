@@ -79,12 +79,20 @@ std::string AreaFiles::FileGroupName(uint32_t group) const {
 
 namespace {
 template <typename Record, typename Reader>
-std::vector<Record> ReadAll(const std::string& path, int size, Reader read) {
+std::vector<Record> ReadAll(const std::string& path, int size, Reader read, std::string* problem) {
   std::vector<Record> records;
   auto bytes = ReadWholeFile(path);
-  if (!bytes) return records;
+  if (!bytes) {
+    if (problem) *problem = path + " cannot be read";
+    return records;
+  }
   MemoryStream in(std::move(*bytes));
   const uint64_t count = in.Size() / static_cast<uint64_t>(size);
+  if (problem && in.Size() % static_cast<uint64_t>(size) != 0) {
+    *problem = path + " is " + std::to_string(in.Size()) + " bytes, not a whole number of " +
+               std::to_string(size) + "-byte records; the last " +
+               std::to_string(in.Size() % static_cast<uint64_t>(size)) + " bytes are ignored";
+  }
   records.reserve(count);
   for (uint64_t r = 0; r < count; ++r) {
     in.Seek(r * static_cast<uint64_t>(size));
@@ -94,17 +102,19 @@ std::vector<Record> ReadAll(const std::string& path, int size, Reader read) {
 }
 }  // namespace
 
-std::vector<MessageAreaRecord> AreaFiles::MessageAreas() const {
-  return ReadAll<MessageAreaRecord>(Path("MESSAGES.VX"), kMessageAreaRecordSize, ReadMessageAreaRecord);
+std::vector<MessageAreaRecord> AreaFiles::MessageAreas(std::string* problem) const {
+  return ReadAll<MessageAreaRecord>(Path("MESSAGES.VX"), kMessageAreaRecordSize,
+                                    ReadMessageAreaRecord, problem);
 }
-std::vector<FileAreaRecord> AreaFiles::FileAreas() const {
-  return ReadAll<FileAreaRecord>(Path("FILES.VX"), kFileAreaRecordSize, ReadFileAreaRecord);
+std::vector<FileAreaRecord> AreaFiles::FileAreas(std::string* problem) const {
+  return ReadAll<FileAreaRecord>(Path("FILES.VX"), kFileAreaRecordSize, ReadFileAreaRecord,
+                                 problem);
 }
-std::vector<GroupRecord> AreaFiles::MessageGroups() const {
-  return ReadAll<GroupRecord>(Path("MGROUPS.VX"), kGroupRecordSize, ReadGroupRecord);
+std::vector<GroupRecord> AreaFiles::MessageGroups(std::string* problem) const {
+  return ReadAll<GroupRecord>(Path("MGROUPS.VX"), kGroupRecordSize, ReadGroupRecord, problem);
 }
-std::vector<GroupRecord> AreaFiles::FileGroups() const {
-  return ReadAll<GroupRecord>(Path("FGROUPS.VX"), kGroupRecordSize, ReadGroupRecord);
+std::vector<GroupRecord> AreaFiles::FileGroups(std::string* problem) const {
+  return ReadAll<GroupRecord>(Path("FGROUPS.VX"), kGroupRecordSize, ReadGroupRecord, problem);
 }
 
 uint32_t AreaFiles::MessageAreaNumberOfRecord(uint16_t r) const {

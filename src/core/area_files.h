@@ -38,11 +38,14 @@ class AreaFiles {
   std::optional<FileAreaRecord> FileArea(uint32_t area) const;
 
   // Records in file order, as the lists and searches walk them (a remainder shorter than a record
-  // is left out). Record r of the result is record r + 1 of the file.
-  std::vector<MessageAreaRecord> MessageAreas() const;
-  std::vector<FileAreaRecord> FileAreas() const;
-  std::vector<GroupRecord> MessageGroups() const;
-  std::vector<GroupRecord> FileGroups() const;
+  // is left out). Record r of the result is record r + 1 of the file. `problem`, when given, says
+  // what was wrong with the file (missing, or a remainder that is no whole record).
+  std::vector<MessageAreaRecord> MessageAreas(std::string* problem = nullptr) const;
+  std::vector<FileAreaRecord> FileAreas(std::string* problem = nullptr) const;
+  std::vector<GroupRecord> MessageGroups(std::string* problem = nullptr) const;
+  std::vector<GroupRecord> FileGroups(std::string* problem = nullptr) const;
+  // MESSAGES.VDX whole: entry n - 1 holds the record number of message area n.
+  std::vector<uint16_t> MessageAreaIndex() const { return Index("MESSAGES.VDX"); }
   // The area or group number whose index entry points at record r (1-based); 0 when none does.
   uint32_t MessageAreaNumberOfRecord(uint16_t r) const;
   uint32_t FileAreaNumberOfRecord(uint16_t r) const;

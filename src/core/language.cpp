@@ -106,6 +106,24 @@ bool IsValueEntry(int n) {
          between(476, 479) || n == 488;
 }
 
+char EntryHotKey(std::string_view text) {
+  for (size_t at = text.find('('); at != std::string_view::npos; at = text.find('(', at + 1)) {
+    if (at + 2 < text.size() && text[at + 2] == ')' &&
+        static_cast<unsigned char>(text[at + 1]) > 32) {
+      return UpperChar(text[at + 1]);
+    }
+  }
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == 11 && i + 1 < text.size() && text[i + 1] == '[') {
+      i += 3;  // a colour code ^K "[" xx
+      continue;
+    }
+    if (c > 32 && c != 127 && c != 255) return UpperChar(text[i]);
+  }
+  return 0;
+}
+
 std::string CompleteLanguageFileName(const std::string& name, const std::string& system_path) {
   std::string file = Trim(name);
   if (file.find('.') == std::string::npos) file += ".VXL";

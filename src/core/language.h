@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vx::core {
@@ -82,6 +83,12 @@ class LanguageTable {
 // choice hints (471), the date format names (476..479) and the empty forwarding address (488).
 // Such an entry's colour belongs in its colour byte, never as a code inside its text.
 bool IsValueEntry(int n);
+
+// The hot key of an entry that names a choice, as the menus of the message reader and the line
+// editor take it: the character between the first "(" and a ")" right after it ("(N)ext" is N),
+// otherwise the first character that is neither a blank nor part of a colour code; upper case.
+// 0 for an entry without such a character.
+char EntryHotKey(std::string_view text);
 
 // The file name of a definition completed as the loader does it: ".VXL" appended when the name
 // has no "."; the system directory put in front when it has no backslash (a host path, one with

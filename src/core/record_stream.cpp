@@ -122,7 +122,7 @@ bool RecordStream::WriteZeros(size_t n) {
 size_t MemoryStream::ReadBytes(void* data, size_t n) {
   if (pos_ >= bytes_.size()) return 0;
   size_t got = std::min<size_t>(n, bytes_.size() - pos_);
-  std::memcpy(data, bytes_.data() + pos_, got);
+  if (got) std::memcpy(data, bytes_.data() + pos_, got);  // an empty field may have no buffer
   pos_ += got;
   return got;
 }

@@ -38,12 +38,16 @@ std::vector<uint8_t> NameEntry(std::string_view name) {
   return std::move(out.bytes());
 }
 
-// An upper-cased name compared with a String[35] entry of msgtoidx.bbs in place.
-bool EntryEquals(const uint8_t* entry, std::string_view upper_name) {
-  const size_t length = std::min<size_t>(entry[0], 35);
-  if (length != upper_name.size()) return false;
-  for (size_t i = 0; i < length; ++i) {
-    if (core::UpperChar(static_cast<char>(entry[1 + i])) != upper_name[i]) return false;
+// An upper-cased name compared with a String[35] entry of msgtoidx.bbs in place (a length byte
+// above 35 counts as 35). The length and the first letter settle most entries at once.
+inline bool EntryEquals(const uint8_t* entry, std::string_view upper_name) {
+  const auto upper = [](uint8_t c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : static_cast<char>(c);
+  };
+  const size_t length = entry[0] > 35 ? 35 : entry[0];
+  if (length != upper_name.size() || length == 0 || upper(entry[1]) != upper_name[0]) return false;
+  for (size_t i = 1; i < length; ++i) {
+    if (upper(entry[1 + i]) != upper_name[i]) return false;
   }
   return true;
 }
@@ -79,10 +83,23 @@ uint64_t HudsonBase::HeaderCount() const {
 }
 
 std::optional<HudsonHeader> HudsonBase::ReadHeader(uint64_t index) const {
+  return ReadHeaders({index}).front();
+}
+
+std::vector<std::optional<HudsonHeader>> HudsonBase::ReadHeaders(
+    const std::vector<uint64_t>& indexes) const {
+  std::vector<std::optional<HudsonHeader>> headers(indexes.size());
   auto file = RecordFile::Open(File("msghdr.bbs"), RecordFile::Mode::kRead);
-  if (!file || (index + 1) * kHudsonHeaderSize > file->Size()) return std::nullopt;
-  file->Seek(index * kHudsonHeaderSize);
-  return ReadHudsonHeader(*file);
+  if (!file) return headers;
+  const uint64_t size = file->Size();
+  for (size_t i = 0; i < indexes.size(); ++i) {
+    if (indexes[i] >= size / kHudsonHeaderSize) continue;
+    // One read per header; the fields are taken from memory.
+    file->Seek(indexes[i] * kHudsonHeaderSize);
+    core::MemoryStream record(file->ReadRaw(kHudsonHeaderSize));
+    headers[i] = ReadHudsonHeader(record);
+  }
+  return headers;
 }
 
 std::string HudsonBase::ReadText(const HudsonHeader& header) const {
@@ -130,15 +147,23 @@ std::vector<uint64_t> HudsonBase::FindPersonal(std::string_view name, std::strin
   std::vector<uint64_t> found;
   const std::string upper_name = core::UpperCase(core::Trim(name));
   const std::string upper_alias = core::UpperCase(core::Trim(alias));
-  auto bytes = core::ReadWholeFile(File("msgtoidx.bbs"));
-  if (!bytes) return found;
-  const uint64_t count = bytes->size() / kHudsonToIndexSize;
-  for (uint64_t k = 0; k < count; ++k) {
-    const uint8_t* entry = bytes->data() + k * kHudsonToIndexSize;
-    if ((!upper_name.empty() && EntryEquals(entry, upper_name)) ||
-        (!upper_alias.empty() && EntryEquals(entry, upper_alias))) {
-      found.push_back(k);
+  auto file = RecordFile::Open(File("msgtoidx.bbs"), RecordFile::Mode::kRead);
+  if (!file) return found;
+  // Read in pieces of whole entries, so that a big base needs no more memory than a small one.
+  constexpr size_t kEntriesPerPiece = 1820;
+  std::vector<uint8_t> piece(kEntriesPerPiece * kHudsonToIndexSize);
+  uint64_t k = 0;
+  for (;;) {
+    const size_t got = file->ReadBytes(piece.data(), piece.size());
+    const size_t entries = got / kHudsonToIndexSize;
+    for (size_t e = 0; e < entries; ++e, ++k) {
+      const uint8_t* entry = piece.data() + e * kHudsonToIndexSize;
+      if ((!upper_name.empty() && EntryEquals(entry, upper_name)) ||
+          (!upper_alias.empty() && EntryEquals(entry, upper_alias))) {
+        found.push_back(k);
+      }
     }
+    if (got < piece.size()) break;
   }
   return found;
 }
@@ -167,6 +192,11 @@ WriteResult HudsonBase::MarkReceived(uint64_t index, std::string_view user_name,
   const std::string to_path = File("msgtoidx.bbs");
   auto names = RecordFile::Open(to_path, RecordFile::Mode::kReadWrite);
   if (!names) return WriteResult::Failed(Failure("cannot open", to_path));
+  // A shorter msgtoidx.bbs is out of step with the headers: it is not lengthened to mark one.
+  if ((index + 1) * kHudsonToIndexSize > names->Size()) {
+    return WriteResult::Failed(to_path + " has no entry " + std::to_string(index + 1) +
+                               "; the received mark is not written");
+  }
   if (!names->WriteAt(index * kHudsonToIndexSize, NameEntry(kReceivedMark))) {
     return WriteResult::Failed(Failure("cannot write an entry of", to_path));
   }

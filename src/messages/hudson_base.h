@@ -57,6 +57,9 @@ class HudsonBase {
   // Headers in msghdr.bbs.
   uint64_t HeaderCount() const;
   std::optional<HudsonHeader> ReadHeader(uint64_t index) const;  // 0-based
+  // The headers at `indexes`, read with one opening of msghdr.bbs (a scan reads many); nullopt for
+  // an index past the end.
+  std::vector<std::optional<HudsonHeader>> ReadHeaders(const std::vector<uint64_t>& indexes) const;
   // The text of a message: its blocks, each a String[255], as far as msgtxt.bbs holds them.
   std::string ReadText(const HudsonHeader& header) const;
   // The header index of message `number`: msgidx.bbs is tried first at the entry the number

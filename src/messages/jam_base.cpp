@@ -1,6 +1,7 @@
 // A JAM message base.
 #include "messages/jam_base.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -18,6 +19,11 @@ using core::RecordFile;
 using core::WriteResult;
 
 constexpr uint32_t kNoMessage = 0xFFFFFFFFu;
+
+uint32_t LittleEndian32(const uint8_t* b) {
+  return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+         (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+}
 
 std::string Failure(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
@@ -66,13 +72,46 @@ std::optional<JamBaseHeader> JamBase::ReadBaseHeader(std::string* problem) const
 
 std::vector<JamIndexRecord> JamBase::ReadIndex() const {
   std::vector<JamIndexRecord> records;
-  auto bytes = core::ReadWholeFile(File(".JDX"));
+  const auto bytes = core::ReadWholeFile(File(".JDX"));
   if (!bytes) return records;
-  core::MemoryStream in(std::move(*bytes));
-  const uint64_t count = in.Size() / kJamIndexSize;
-  records.reserve(count);
-  for (uint64_t i = 0; i < count; ++i) records.push_back(ReadJamIndexRecord(in));
+  // Taken apart in place: a scan reads every record of a big base.
+  const uint64_t count = bytes->size() / kJamIndexSize;
+  records.resize(count);
+  const uint8_t* p = bytes->data();
+  for (uint64_t i = 0; i < count; ++i, p += kJamIndexSize) {
+    records[i].receiver_crc = LittleEndian32(p);
+    records[i].header_offset = LittleEndian32(p + 4);
+  }
   return records;
+}
+
+std::vector<std::pair<uint64_t, uint32_t>> JamBase::FindReceivers(
+    const std::vector<uint32_t>& receivers, uint64_t first) const {
+  std::vector<std::pair<uint64_t, uint32_t>> found;
+  auto index = RecordFile::Open(File(".JDX"), RecordFile::Mode::kRead);
+  const uint64_t headers_size = HeadersSize();
+  if (!index || receivers.empty()) return found;
+  constexpr size_t kRecordsPerPiece = 8192;
+  std::vector<uint8_t> piece(kRecordsPerPiece * kJamIndexSize);
+  index->Seek(first * kJamIndexSize);
+  uint64_t i = first;
+  for (;;) {
+    const size_t got = index->ReadBytes(piece.data(), piece.size());
+    const uint8_t* p = piece.data();
+    for (size_t r = 0; r < got / kJamIndexSize; ++r, ++i, p += kJamIndexSize) {
+      const uint32_t crc = LittleEndian32(p);
+      if (std::find(receivers.begin(), receivers.end(), crc) == receivers.end()) continue;
+      const uint32_t offset = LittleEndian32(p + 4);
+      if (ValidOffset(offset, headers_size)) found.push_back({i, offset});
+    }
+    if (got < piece.size()) break;
+  }
+  return found;
+}
+
+uint64_t JamBase::HeadersSize() const {
+  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
+  return file ? file->Size() : 0;
 }
 
 uint64_t JamBase::IndexCount() const {
@@ -101,22 +140,41 @@ std::optional<uint64_t> JamBase::HeaderOffset(uint32_t number) const {
   return record.header_offset;
 }
 
-std::optional<JamMessage> JamBase::ReadMessage(uint64_t offset, std::string* problem) const {
-  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
-  if (!file || offset < kJamBaseHeaderSize || offset + kJamFixedHeaderSize > file->Size()) {
+namespace {
+// The header at `offset` of an open .JHR: the fixed part and the subfields read in one call (a
+// second one for subfields longer than usual) and taken apart in memory. The subfields are cut at
+// the end of the file.
+std::optional<JamMessage> ReadMessageAt(RecordFile& file, uint64_t size, uint64_t offset,
+                                        std::string* problem) {
+  constexpr size_t kUsualHeader = 512;
+  if (offset < kJamBaseHeaderSize || offset + kJamFixedHeaderSize > size) {
     if (problem) *problem = "no message header at " + std::to_string(offset);
     return std::nullopt;
   }
-  file->Seek(offset);
+  const uint64_t available = size - offset;
+  file.Seek(offset);
+  std::vector<uint8_t> bytes =
+      file.ReadRaw(static_cast<size_t>(std::min<uint64_t>(available, kUsualHeader)));
+  core::MemoryStream fixed(bytes);
   JamMessage message;
   message.offset = offset;
-  message.header = ReadJamMessageHeader(*file);
+  message.header = ReadJamMessageHeader(fixed);
   if (!message.header.signature_ok) {
     if (problem) *problem = "Invalid Message - Rebuild Index!";
     return std::nullopt;
   }
+  const uint64_t length =
+      std::min<uint64_t>(message.header.subfield_length, available - kJamFixedHeaderSize);
+  if (kJamFixedHeaderSize + length > bytes.size()) {
+    file.Seek(offset);
+    bytes = file.ReadRaw(static_cast<size_t>(kJamFixedHeaderSize + length));
+  }
+  bytes.resize(static_cast<size_t>(kJamFixedHeaderSize + length));
+  core::MemoryStream fields(std::move(bytes));
+  fields.Seek(kJamFixedHeaderSize);
   bool complete = true;
-  for (const JamSubfield& field : ReadJamSubfields(*file, message.header.subfield_length, &complete)) {
+  for (const JamSubfield& field :
+       ReadJamSubfields(fields, message.header.subfield_length, &complete)) {
     if (field.id == 2) message.from = field.data;
     if (field.id == 3) message.to = field.data;
     if (field.id == 6) message.subject = field.data;
@@ -126,6 +184,29 @@ std::optional<JamMessage> JamBase::ReadMessage(uint64_t offset, std::string* pro
   message.to = message.to.substr(0, 35);
   message.subject = message.subject.substr(0, 72);
   return message;
+}
+}  // namespace
+
+std::optional<JamMessage> JamBase::ReadMessage(uint64_t offset, std::string* problem) const {
+  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
+  if (!file) {
+    if (problem) *problem = "cannot read " + File(".JHR");
+    return std::nullopt;
+  }
+  return ReadMessageAt(*file, file->Size(), offset, problem);
+}
+
+std::vector<std::optional<JamMessage>> JamBase::ReadMessages(
+    const std::vector<uint64_t>& offsets, std::vector<std::string>* problems) const {
+  std::vector<std::optional<JamMessage>> messages(offsets.size());
+  if (problems) problems->assign(offsets.size(), std::string());
+  auto file = RecordFile::Open(File(".JHR"), RecordFile::Mode::kRead);
+  if (!file) return messages;
+  const uint64_t size = file->Size();
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    messages[i] = ReadMessageAt(*file, size, offsets[i], problems ? &(*problems)[i] : nullptr);
+  }
+  return messages;
 }
 
 std::optional<JamMessage> JamBase::ReadMessageNumber(uint32_t number, std::string* problem) const {

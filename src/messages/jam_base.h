@@ -63,6 +63,11 @@ class JamBase {
   std::optional<JamBaseHeader> ReadBaseHeader(std::string* problem = nullptr) const;
   // .JDX whole.
   std::vector<JamIndexRecord> ReadIndex() const;
+  // The index records from record `first` (0-based) on whose receiver checksum is one of
+  // `receivers` and whose header offset can name a header: (record, header offset) pairs. .JDX is
+  // read in pieces, so a big base needs no more memory than a small one.
+  std::vector<std::pair<uint64_t, uint32_t>> FindReceivers(const std::vector<uint32_t>& receivers,
+                                                           uint64_t first) const;
   uint64_t IndexCount() const;
   // Where the header of message `number` is; nullopt when there is no such message.
   std::optional<uint64_t> HeaderOffset(uint32_t number) const;
@@ -70,6 +75,10 @@ class JamBase {
   // wrong signature or an offset outside the headers.
   std::optional<JamMessage> ReadMessage(uint64_t offset, std::string* problem = nullptr) const;
   std::optional<JamMessage> ReadMessageNumber(uint32_t number, std::string* problem = nullptr) const;
+  // The headers at `offsets`, read with one opening of .JHR (a scan reads many); `problems`, when
+  // given, gets what was wrong with each one that is nullopt.
+  std::vector<std::optional<JamMessage>> ReadMessages(
+      const std::vector<uint64_t>& offsets, std::vector<std::string>* problems = nullptr) const;
   // The text of a message, as far as .JDT holds it.
   std::string ReadText(const JamMessageHeader& header) const;
 
@@ -97,14 +106,14 @@ class JamBase {
 
   static std::string StoredText(const std::string& text);
 
- private:
-  std::string File(const char* extension) const;
-
- public:
   // Whether an index record's header offset can name a header in a .JHR of `headers_size` bytes.
   static bool ValidOffset(uint32_t offset, uint64_t headers_size);
+  // The size of .JHR now (0 when it cannot be read).
+  uint64_t HeadersSize() const;
+  const std::string& base_path() const { return base_path_; }
 
  private:
+  std::string File(const char* extension) const;
 
   std::string base_path_;
   const platform::Environment& env_;

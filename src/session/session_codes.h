@@ -3,6 +3,7 @@
 // layer's defaults until their owners provide them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "terminal/code_values.h"
@@ -11,9 +12,23 @@ namespace vx::session {
 
 struct NodeSession;
 
+// The figures of the current message area's base, as the message layer reads them: the number
+// of messages (^K0, ^KC), the lowest message number (^KD) and the highest (^KE).
+struct MessageFigures {
+  long count = 0;
+  long lowest = 0;
+  long highest = 0;
+};
+
 class SessionCodeValues final : public terminal::CodeValues {
  public:
   explicit SessionCodeValues(const NodeSession& session) : session_(session) {}
+
+  // Where the message figures come from (the message layer, which reads the base each time, so
+  // that a post by another node shows at once); without a source they are 0.
+  void SetMessageFigures(std::function<MessageFigures()> source) {
+    message_figures_ = std::move(source);
+  }
 
   long NodeNumber() const override;
   long ConnectSpeed() const override;
@@ -23,12 +38,20 @@ class SessionCodeValues final : public terminal::CodeValues {
   std::string LastCallerName() const override;
   std::string LastCallerHandle() const override;
   std::string MessageAreaName() const override;
+  long MessageCount() const override { return Figures().count; }
+  long MessageFigureD() const override { return Figures().lowest; }
+  long MessageFigureE() const override { return Figures().highest; }
   std::string FileAreaName() const override;
   std::string MessageGroupName() const override;
   std::string FileGroupName() const override;
 
  private:
+  MessageFigures Figures() const {
+    return message_figures_ ? message_figures_() : MessageFigures{};
+  }
+
   const NodeSession& session_;
+  std::function<MessageFigures()> message_figures_;
 };
 
 }  // namespace vx::session

@@ -9,7 +9,8 @@
 //
 // The implementation is spread by concept: output.cpp (Display, Emit, colours, cursor moves),
 // more_prompt.cpp (the page pause and tagging at it), input.cpp (keys, PollInput, line input),
-// choice_prompt.cpp (AskChoice and friends), display_file.cpp (ShowTextFile, ShowFile).
+// choice_prompt.cpp (AskChoice and friends), display_file.cpp (ShowTextFile, ShowFile),
+// stored_text.cpp (ShowStoredText).
 #pragma once
 
 #include <array>
@@ -125,6 +126,9 @@ class Terminal {
   void ShowTextFile(std::string_view name);
   bool DisplayFileExists(std::string_view path) const;
   void ShowFile(std::string_view path);
+  // Text stored by other callers and systems (a message): shown line by line through the page
+  // pause, with no display codes and no embedded actions (see stored_text.h).
+  void ShowStoredText(std::string_view text);
   std::string ExpandControlCodes(std::string_view text) const {
     return codes_.Expand(text, output_.positioned_display);
   }

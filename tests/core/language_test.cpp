@@ -125,5 +125,14 @@ TEST(LanguageFileName, IsCompletedAsTheLoaderDoesIt) {
   EXPECT_EQ(CompleteLanguageFileName("/srv/lang/english", "C:\\VX\\"), "/srv/lang/english.VXL");
 }
 
+TEST(Language, HotKeyOfAChoiceEntry) {
+  EXPECT_EQ(EntryHotKey("(N)ext"), 'N');
+  EXPECT_EQ(EntryHotKey("Read (a)gain"), 'A');
+  EXPECT_EQ(EntryHotKey("\x0b[0E  quit"), 'Q');
+  EXPECT_EQ(EntryHotKey("() (x"), '(');
+  EXPECT_EQ(EntryHotKey(""), '\0');
+  EXPECT_EQ(EntryHotKey("   "), '\0');
+}
+
 }  // namespace
 }  // namespace vx::core

@@ -56,7 +56,7 @@ TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
   EXPECT_EQ(fs::file_size(sys + "msgbase/USERS.BBS"), 1016u);
   EXPECT_EQ(fs::file_size(sys + "msgbase/USERSIDX.BBS"), 8u);
   EXPECT_EQ(fs::file_size(sys + "msgbase/MSGINFO.BBS"), 406u);
-  EXPECT_EQ(fs::file_size(sys + "msgbase/keepers.JHR"), 1024u);
+  EXPECT_GT(fs::file_size(sys + "msgbase/keepers.JHR"), 1024u);
   for (const auto& e : fs::directory_iterator(sys + "menus")) {
     EXPECT_EQ(fs::file_size(e.path()) % 464, 0u) << e.path();
   }
@@ -130,11 +130,67 @@ TEST(BuildSystem, RebuildKeepsUsersAndMessagesUnlessFresh) {
   EXPECT_NE(ListUsers(sys).find("Pat Caller"), std::string::npos);
   BuildSystem(kDemo, sys, {.fresh = true});
   EXPECT_EQ(fs::file_size(sys + "msgbase/USERS.BBS"), 1016u);
-  EXPECT_EQ(fs::file_size(sys + "msgbase/MSGHDR.BBS"), 0u);
+  EXPECT_EQ(fs::file_size(sys + "msgbase/MSGHDR.BBS"), 4u * 187) << "the demo's first messages";
   // No temporary directory is left beside the system.
   for (const auto& e : fs::directory_iterator(dir.path())) {
     EXPECT_EQ(e.path().filename(), "sys");
   }
+}
+
+// The demo's first messages, read back by hand from the files: four Hudson messages on board 1
+// (the third answers the first, the fourth is private) and three in the JAM base (the second
+// answers the first). A rebuild keeps the bases as they are and adds none.
+TEST(BuildSystem, TheDemoHasItsFirstMessagesOnce) {
+  test::TempDir dir;
+  const std::string sys = BuildSystem(kDemo, dir / "sys", {}).system_dir;
+  const auto word = [](const Bytes& b, size_t at) { return b.at(at) | (b.at(at + 1) << 8); };
+  const auto u32 = [&](const Bytes& b, size_t at) {
+    return static_cast<uint32_t>(word(b, at)) | (static_cast<uint32_t>(word(b, at + 2)) << 16);
+  };
+  const Bytes headers = *core::ReadWholeFile(sys + "msgbase/MSGHDR.BBS");
+  ASSERT_EQ(headers.size(), 4u * 187);
+  EXPECT_EQ(word(headers, 0 * 187 + 4), 3);     // #1's next reply is #3
+  EXPECT_EQ(word(headers, 2 * 187 + 2), 1);     // #3 answers #1
+  EXPECT_EQ(headers.at(3 * 187 + 24), 96 + 8);  // #4 is private
+  EXPECT_EQ(std::string(headers.begin() + 42 + 1, headers.begin() + 42 + 1 + headers[42]),
+            "Sam Sysop");
+  const Bytes info = *core::ReadWholeFile(sys + "msgbase/MSGINFO.BBS");
+  EXPECT_EQ(word(info, 2), 4);  // highest number
+  EXPECT_EQ(word(info, 4), 4);  // active
+  EXPECT_EQ(word(info, 6), 4);  // board 1
+  EXPECT_EQ(fs::file_size(sys + "msgbase/MSGTOIDX.BBS"), 4u * 36);
+
+  const Bytes jhr = *core::ReadWholeFile(sys + "msgbase/keepers.JHR");
+  const Bytes jdx = *core::ReadWholeFile(sys + "msgbase/keepers.JDX");
+  ASSERT_EQ(jdx.size(), 3u * 8);
+  EXPECT_EQ(u32(jhr, 12), 3u);  // active messages
+  const uint32_t first = u32(jdx, 4), second = u32(jdx, 12);
+  EXPECT_EQ(u32(jhr, first + 28), 2u);               // #1's first reply is #2
+  EXPECT_EQ(u32(jhr, second + 24), 1u);              // #2 answers #1
+  EXPECT_EQ(u32(jhr, first + 52), 1u + 0x1000000u);  // local, echomail
+  EXPECT_EQ(u32(jdx, 0), core::Crc32("sam sysop"));
+
+  const Bytes jdt = *core::ReadWholeFile(sys + "msgbase/keepers.JDT");
+  BuildSystem(kDemo, sys, {});
+  EXPECT_EQ(*core::ReadWholeFile(sys + "msgbase/MSGHDR.BBS"), headers);
+  EXPECT_EQ(*core::ReadWholeFile(sys + "msgbase/keepers.JDT"), jdt);
+}
+
+TEST(BuildSystem, AReplyMustAnswerAnEarlierMessageOfItsArea) {
+  test::TempDir dir;
+  const std::string source = dir / "src";
+  fs::copy(kDemo, source, fs::copy_options::recursive);
+  std::string toml = test::ReadFile(source + "/system.toml");
+  toml += "\n[[message]]\narea = 2\nfrom = \"Late\"\nreply_to = 9\n";
+  test::WriteFile(source + "/system.toml", toml);
+  EXPECT_NE(BuildError(source, dir / "sys")
+                .find("reply_to 9 is not the number of an earlier message of area 2"),
+            std::string::npos);
+  toml += "\n[[message]]\narea = 7\nfrom = \"Nowhere\"\n";
+  test::WriteFile(source + "/system.toml", toml);
+  EXPECT_NE(BuildError(source, dir / "sys").find("message area 7 is not described"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(dir / "sys"));
 }
 
 TEST(BuildSystem, PathsThatDoNotFitStopTheBuildAndChangeNothing) {

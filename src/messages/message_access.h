@@ -1,0 +1,33 @@
+// Who may see which message groups, areas and messages: the access checks of the area lists, the
+// personal-mail scan and the reader, in one place so that they agree.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/area_records.h"
+#include "core/user_record.h"
+
+namespace vx::messages {
+
+// The caller's flag groups A..D as bytes, bit 0 = flag 1.
+core::FlagSet CallerFlags(const core::UserRecord& user);
+
+// A group is shown when it has a name, the caller's security reaches its level and the caller's
+// flags hold every flag it requires and none it forbids.
+bool MaySeeGroup(const core::GroupRecord& group, const core::UserRecord& user);
+// An area may be read when it has a name, the caller's security reaches its read level and the
+// caller's flags pass its read flags and read "not" flags.
+bool MayReadArea(const core::MessageAreaRecord& area, const core::UserRecord& user);
+// The area belongs to message group `group`: its second attribute byte is 1 (every group), or its
+// group or one of its three further groups is `group`.
+bool AreaInGroup(const core::MessageAreaRecord& area, uint32_t group);
+// The caller chose to skip echomail areas (character 6 of the second attribute text) and the area
+// is one.
+bool SkipsEchomail(const core::MessageAreaRecord& area, const core::UserRecord& user);
+
+// `name` (from a message) is the caller's user name or handle, compared trimmed and in upper case.
+// An empty name is nobody's, so a caller without a handle matches no empty addressee.
+bool IsCaller(std::string_view name, const core::UserRecord& user);
+
+}  // namespace vx::messages
