@@ -12,6 +12,7 @@
 #include <clocale>
 
 #include "console/cp437.h"
+#include "console/screen_text.h"
 
 namespace vx::console {
 
@@ -26,13 +27,6 @@ constexpr std::chrono::milliseconds kRedrawDelay(30);
 // IBM colour order (black, blue, green, cyan, red, magenta, brown, grey) to curses colours.
 constexpr short kIbmToCurses[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
                                    COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
-
-void PutGlyph(int row, int column, uint8_t byte, attr_t attributes, short pair) {
-  wchar_t text[2] = {static_cast<wchar_t>(Cp437ToUnicode(byte)), L'\0'};
-  cchar_t cell;
-  setcchar(&cell, text, attributes, pair, nullptr);
-  mvadd_wch(row, column, &cell);
-}
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines(1);

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "comm/terminal_model.h"
-#include "console/cp437.h"
+#include "console/screen_text.h"
 
 namespace vx::console {
 
@@ -23,13 +23,7 @@ void ShowLog(CursesConsole& console, const core::NodeLog& log) {
           const size_t i = first + static_cast<size_t>(r);
           std::string line;
           if (i < book.size()) line = book[i].date + " " + book[i].time + "  " + book[i].text;
-          for (int c = 0; c < comm::TerminalModel::kColumns && c < COLS; ++c) {
-            const auto byte = static_cast<size_t>(c) < line.size() ? static_cast<uint8_t>(line[static_cast<size_t>(c)]) : uint8_t{' '};
-            wchar_t glyph[2] = {static_cast<wchar_t>(Cp437ToUnicode(byte == 0 ? ' ' : byte)), L'\0'};
-            cchar_t cell;
-            setcchar(&cell, glyph, A_NORMAL, 0, nullptr);
-            mvadd_wch(1 + r, c, &cell);
-          }
+          PutText(1 + r, 0, line, comm::TerminalModel::kColumns);
         }
       },
       [&console, legend](int code, bool command) {

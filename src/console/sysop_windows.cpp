@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "comm/terminal_model.h"
-#include "console/cp437.h"
+#include "console/screen_text.h"
 #include "console/curses_console.h"
 
 namespace vx::console {
@@ -22,18 +22,9 @@ constexpr int kTop = 1;
 constexpr int kRows = comm::TerminalModel::kRows;
 constexpr int kWidth = comm::TerminalModel::kColumns;
 
+// Names, reasons and chat text are shown as glyphs: never as the terminal's own controls.
 void Put(int row, int column, std::string_view text, int width, attr_t attributes = A_NORMAL) {
-  if (row >= LINES || row < 0) return;
-  for (int i = 0; i < width && column + i < COLS; ++i) {
-    const auto byte = static_cast<size_t>(i) < text.size()
-                          ? static_cast<uint8_t>(text[static_cast<size_t>(i)])
-                          : uint8_t{' '};
-    // Names, reasons and chat text are shown as glyphs: never as the terminal's own controls.
-    wchar_t glyph[2] = {static_cast<wchar_t>(byte == 0 ? U' ' : Cp437ToUnicode(byte)), L'\0'};
-    cchar_t cell;
-    setcchar(&cell, glyph, attributes, 0, nullptr);
-    mvadd_wch(row, column + i, &cell);
-  }
+  PutText(row, column, text, width, attributes);
 }
 
 std::vector<std::string> Lines(std::string_view text, size_t width) {

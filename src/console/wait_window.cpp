@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "comm/terminal_model.h"
-#include "console/cp437.h"
+#include "console/screen_text.h"
 
 namespace vx::console {
 
@@ -20,19 +20,10 @@ constexpr int kLabelColumn = 2;
 constexpr int kValueColumn = 16;
 constexpr int kBoxTop = kTop + 11;
 
-// Text at a position, cut at `width`; bytes are code page 437 (control characters show as their
-// glyphs, as on the DOS screen), NUL as a blank.
+// Text at a position within the window's rows.
 void Put(int row, int column, std::string_view text, int width, attr_t attributes = A_NORMAL) {
-  if (row >= LINES || row >= kTop + kRows) return;
-  for (int i = 0; i < width && column + i < COLS; ++i) {
-    const auto byte = static_cast<size_t>(i) < text.size()
-                          ? static_cast<uint8_t>(text[static_cast<size_t>(i)])
-                          : uint8_t{' '};
-    wchar_t glyph[2] = {static_cast<wchar_t>(byte == 0 ? U' ' : Cp437ToUnicode(byte)), L'\0'};
-    cchar_t cell;
-    setcchar(&cell, glyph, attributes, 0, nullptr);
-    mvadd_wch(row, column + i, &cell);
-  }
+  if (row >= kTop + kRows) return;
+  PutText(row, column, text, width, attributes);
 }
 
 std::vector<std::string> Lines(std::string_view text) {

@@ -28,6 +28,8 @@
 #include "session/node_session.h"
 #include "session/startup.h"
 
+#include "support/shell.h"
+
 namespace vx::console {
 namespace {
 
@@ -72,17 +74,7 @@ TEST(NodeWindowSession, DISABLED_LocalSession) {
   }
 }
 
-// Runs a shell command and returns its standard output.
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
+using test::Shell;
 
 class NodeWindowTest : public ::testing::Test {
  protected:

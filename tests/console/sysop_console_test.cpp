@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace vx::console {
@@ -22,16 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
+using test::Shell;
 
 class SysopConsoleTest : public ::testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "listener.h"
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace vx::console {
@@ -17,16 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
+using test::Shell;
 
 class TelnetClientTest : public ::testing::TestWithParam<std::string> {
  protected:

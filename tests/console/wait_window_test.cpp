@@ -26,6 +26,7 @@
 #include "session/call_end.h"
 #include "session/node_session.h"
 #include "session/startup.h"
+#include "support/shell.h"
 #include "support/fake_modem.h"
 
 namespace vx::console {
@@ -64,16 +65,7 @@ TEST(WaitWindowSession, DISABLED_WaitForACall) {
   }
 }
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  ::pclose(pipe);
-  return out;
-}
+using test::Shell;
 
 class WaitWindowTest : public ::testing::Test {
  protected:
