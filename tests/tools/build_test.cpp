@@ -400,9 +400,6 @@ TEST(FileAreaImport, DatabaseEntryByHand) {
   EXPECT_EQ((Bytes(x.begin() + 37, x.end())), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(std::string(db.descriptions.begin(), db.descriptions.end()),
             std::string("Tide\r\ntables\0", 13));
-  EXPECT_EQ(ShortFileName("beacon-check.sh", {}), "BEACON~1.SH");
-  EXPECT_EQ(ShortFileName("beacon-check.sh", {"BEACON~1.SH"}), "BEACON~2.SH");
-  EXPECT_EQ(ShortFileName("readme.txt", {}), "README.TXT");
   auto list = ParseDescriptionList("; comment\nA.TXT  First\n   second line\nB.ZIP\n");
   EXPECT_EQ(list["A.TXT"], "First\r\nsecond line");
   EXPECT_EQ(list["B.ZIP"], "");
