@@ -118,10 +118,8 @@ std::optional<FileDatabase> FileDatabase::Open(const std::string& filebase_path,
 }
 
 FileHeaderRecord FileDatabase::Header(uint64_t k) const {
-  const size_t at = static_cast<size_t>(k - 1) * kFileHeaderSize;
-  core::MemoryStream in(
-      std::vector<uint8_t>(headers_.begin() + static_cast<long>(at),
-                           headers_.begin() + static_cast<long>(at) + kFileHeaderSize));
+  core::ByteView in(headers_.data() + static_cast<size_t>(k - 1) * kFileHeaderSize,
+                    kFileHeaderSize);
   return ReadFileHeaderRecord(in);
 }
 

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <string_view>
 
 namespace vx::files {
 
@@ -18,16 +20,41 @@ void ScanDates(const FileDatabase& db, const core::CalendarDate& since,
   }
 }
 
+// `size` bytes from `from` to `to`, ASCII letters in upper case. Eight bytes at a time: in each
+// byte of a word, bit 7 comes out set where the byte is "a" to "z" (its low seven bits are at
+// least "a" and at most "z", and its own bit 7 is clear); that bit, moved to bit 5, is the
+// difference between the cases.
+void UpperCaseCopy(const uint8_t* from, size_t size, char* to) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, from + i, 8);
+    const uint64_t low7 = word & ~kHigh;
+    const uint64_t at_least_a = low7 + kOnes * (0x80 - 'a');
+    const uint64_t above_z = low7 + kOnes * (0x80 - 'z' - 1);
+    const uint64_t lower = at_least_a & ~above_z & ~word & kHigh;
+    word ^= lower >> 2;
+    std::memcpy(to + i, &word, 8);
+  }
+  for (; i < size; ++i) {
+    const uint8_t c = from[i];
+    to[i] = static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+  }
+}
+
 // The descriptions are upper-cased once and the text is looked for once over all of them; a
 // record is a hit when the first place of the text at or after its offset comes before the zero
 // byte that ends its description (the text holds no zero byte, so it never spans two).
 void ScanTexts(const FileDatabase& db, const std::string& text, DatabaseProblems& problems,
                const std::function<bool(uint64_t)>& hit) {
   if (text.empty()) return;
-  std::vector<char> upper(db.description_bytes().begin(), db.description_bytes().end());
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
-  }
+  const std::vector<uint8_t>& bytes = db.description_bytes();
+  const size_t size = bytes.size();
+  const std::unique_ptr<char[]> buffer(new char[size]);
+  UpperCaseCopy(bytes.data(), size, buffer.get());
+  const std::string_view upper(buffer.get(), size);
   std::vector<size_t> places;
   for (const char* from = upper.data(); from < upper.data() + upper.size();) {
     const void* found = ::memmem(from, static_cast<size_t>(upper.data() + upper.size() - from),

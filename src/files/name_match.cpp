@@ -1,9 +1,13 @@
 // Matching file names against patterns.
 #include "files/name_match.h"
 
-#include "core/text.h"
-
 namespace vx::files {
+
+namespace {
+constexpr char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+}  // namespace
 
 bool MatchFileName(std::string_view pattern, std::string_view name) {
   const bool name_has_dot = name.find('.') != std::string_view::npos;
@@ -15,14 +19,14 @@ bool MatchFileName(std::string_view pattern, std::string_view name) {
                          pattern.back() != '.' && pattern != "*";
   const size_t length = name.size() + (with_tail ? kTail.size() : 0);
   const auto at = [&](size_t i) {
-    return i < name.size() ? core::UpperChar(name[i]) : kTail[i - name.size()];
+    return i < name.size() ? Upper(name[i]) : kTail[i - name.size()];
   };
 
   size_t i = 0;
   size_t j = 0;
   while (i < length) {
     if (j >= pattern.size()) return false;
-    const char p = core::UpperChar(pattern[j++]);
+    const char p = Upper(pattern[j++]);
     if (p == '*') {
       size_t dot = i;
       while (dot < length && at(dot) != '.') ++dot;

@@ -14,6 +14,7 @@
 #include "core/node_log.h"
 #include "files/add_file.h"
 #include "files/file_database.h"
+#include "files/file_search.h"
 #include "platform/clock.h"
 #include "support/temp_dir.h"
 
@@ -287,6 +288,46 @@ TEST_F(DatabaseTest, AddFileGivesALongNameItsShortNameAndFillsAShorterFile) {
   // A file that is not there is not added.
   entry.name = "gone.txt";
   EXPECT_FALSE(AddFile(filebase, entry, env, log, {}).ok);
+}
+
+TEST_F(DatabaseTest, TheTextSearchTakesAnyCaseAndOnlyItsOwnDescription) {
+  // Descriptions longer than eight bytes go through the word-wide upper-casing; characters from
+  // 128 up are not letters to it. Record 3's offset is past the end; record 4 has none.
+  std::string texts = "caf\xe9 au lait in the harbour";
+  texts += '\0';
+  const auto second = static_cast<int32_t>(texts.size());
+  texts += "\xe1\xe2\xe3 HARB";
+  texts += '\0';
+  texts += "OUR text without end";
+  Write(1, Cat({TidesHeader(0), TidesHeader(second), TidesHeader(-1), TidesHeader(-1)}),
+        Cat({IndexRecord("A.TXT", {}, 0), IndexRecord("B.TXT", {}, second),
+             IndexRecord("C.TXT", {}, 900), IndexRecord("D.TXT", {}, -1)}),
+        TextBytes(texts));
+  DatabaseProblems problems(log, 1);
+  const auto db = FileDatabase::Open(filebase, 1, env, problems);
+  ASSERT_TRUE(db);
+  const auto hits = [&](const std::string& text) {
+    std::vector<uint64_t> found;
+    ScanArea(*db, SearchCriterion::Text(text), problems, [&](uint64_t k) {
+      found.push_back(k);
+      return true;
+    });
+    return found;
+  };
+  EXPECT_EQ(hits("HARBOUR"), (std::vector<uint64_t>{1})) << "not across the end of B's text";
+  EXPECT_EQ(hits("CAF\xe9 AU"), (std::vector<uint64_t>{1}));
+  EXPECT_EQ(hits("\xe1\xe2"), (std::vector<uint64_t>{2}));
+  EXPECT_EQ(hits("\xc1"), (std::vector<uint64_t>{}));
+  EXPECT_EQ(hits("WITHOUT END"), (std::vector<uint64_t>{}));
+  EXPECT_NE(LogText().find("the index gives the description of C.TXT the offset 900"),
+            std::string::npos);
+  // The name and date searches.
+  std::vector<uint64_t> found;
+  ScanArea(*db, SearchCriterion::Name("?.TXT"), problems, [&](uint64_t k) {
+    found.push_back(k);
+    return k < 2;  // the caller stops after the second
+  });
+  EXPECT_EQ(found, (std::vector<uint64_t>{1, 2}));
 }
 
 // Adds `count` files named <prefix><i>.TXT with the description "<prefix> <i>".
