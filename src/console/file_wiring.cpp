@@ -35,6 +35,11 @@ void WireFileFunctions(session::NodeSession& session, menus::MenuEngine& engine,
     files::SelectFileArea(session, e.data);
     return MenuResult::kDone;
   });
+  // The new files since the caller's last call, which the logon offers. The session keeps the
+  // hook longer than the functions keep the tag list: it holds the list weakly.
+  session.hooks.scan_new_files = [&session, weak = std::weak_ptr<files::CallTagging>(tagging)] {
+    if (const auto held = weak.lock()) files::ListNewFiles(session, held->page, "");
+  };
 }
 
 }  // namespace vx::console

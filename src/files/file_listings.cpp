@@ -106,6 +106,7 @@ void Search(session::NodeSession& session, ListingPage& page, const SearchCriter
 // What the caller typed after prompt `entry`, trimmed and in upper case.
 std::string AskSearchValue(session::NodeSession& session, int entry, int length) {
   terminal::Terminal& terminal = session.terminal;
+  terminal.NewLine();  // below the menu's prompt, where the field has its room
   terminal.ShowPrompt(entry);
   const std::string value = core::UpperCase(core::Trim(terminal.InputLine(length)));
   terminal.NewLine();
@@ -116,6 +117,7 @@ std::string AskSearchValue(session::NodeSession& session, int entry, int length)
 // in the own date format; nullopt when the caller gives none.
 std::optional<core::CalendarDate> AskNewFilesDate(session::NodeSession& session) {
   terminal::Terminal& terminal = session.terminal;
+  terminal.NewLine();
   if (terminal.AskPromptLn(247) != 2) return LastCallDate(session);
   const int format = terminal::TypedDateFormat(session.caller.user.date_format);
   const int format_entry = 475 + format;

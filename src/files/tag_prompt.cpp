@@ -65,6 +65,7 @@ void TagPrompt(session::NodeSession& session, ListingPage& page) {
 
 void TagByName(session::NodeSession& session, ListingPage& page) {
   terminal::Terminal& terminal = session.terminal;
+  terminal.NewLine();
   terminal.ShowPrompt(120);
   const std::string line = core::UpperCase(core::Trim(terminal.InputLine(65)));
   terminal.NewLine();
