@@ -147,6 +147,8 @@ TEST_F(FileTest, NumbersGoOnOverPagesAndTwoFilesAreTaggedAtThePause) {
   EXPECT_EQ(tagging->list.files()[1].header.name, "FILE2.ZIP");
   EXPECT_EQ(tagging->list.files()[2].header.name, "FILE22.ZIP");
   EXPECT_EQ(tagging->list.Kilobytes(), 6);
+  // The display codes of the tag list: files and kilobytes tagged.
+  EXPECT_EQ(session->terminal.ExpandControlCodes("\x0b& \x0b'"), "3 6");
   // The numbering goes on after the pause, and the last file is number 30.
   EXPECT_NE(std::find(rows.begin(), rows.end(), " 30FILE30.ZIP   File number 30"), rows.end());
   EXPECT_EQ(tagging->page.last_number(), 30);

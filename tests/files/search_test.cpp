@@ -155,6 +155,9 @@ TEST_F(SearchTest, TheConfigurationOffersTaggingInTheNewFilesList) {
   // The byte at position 3151 (offset 3150) switches it on; the byte before it (offset 3149, the
   // end of the file-base path field) does not.
   system.config.at(3149) = 1;
+  // Likewise the listing format is the text at position 3259: a length byte at position 3258
+  // (offset 3257) changes nothing.
+  system.config.at(3257) = 3;
   system.WriteConfig();
   session->caller.user.screen_length = 5;
   std::string prompt;
@@ -165,6 +168,8 @@ TEST_F(SearchTest, TheConfigurationOffersTaggingInTheNewFilesList) {
   caller->Type("S");
   ListNewFiles(*session, tagging->page, "");
   EXPECT_EQ(prompt, "More? [Y,n,c]");
+  EXPECT_NE(caller->received().find(" 01TIDES.TXT       1k 12-05-26 Tide tables"),
+            std::string::npos);
   system.config.at(3149) = 0;
   system.config.at(3150) = 1;
   system.WriteConfig();
