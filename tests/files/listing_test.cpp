@@ -97,13 +97,25 @@ TEST_F(FileTest, StoredTextNeverActs) {
                1,
                {{"EVIL.TXT", 10, "12-05-26",
                  "Look \x0b!" + system.dir.path() + "/SECRET|\x01 here\x0c \x1b[2J\x1b[31mred"},
-                {"AT.TXT", 10, "12-05-26", "x", "@UL\x0b!SECRET|"}}}});
+                {"AT.TXT", 10, "12-05-26", "x", "@UL\x0b!SECRET|"},
+                {"..\\SECRET.AN", 10, "12-05-26", "climbs out"},
+                {"\x1b[2JB.TXT", 10, "12-05-26", "escapes"}}}});
   LoadArea(1);
   SetFormat("@NE @DF");
   ListFileArea(*session, tagging->page, "");
   std::vector<std::string> rows = Screen();
   EXPECT_EQ(rows[2], " 01EVIL.TXT     Look !" + system.dir.path() + "/SECRET| here [2J[31mred");
   EXPECT_NE(caller->received().find(" here [2J[31mred"), std::string::npos);
+  // Names that are no plain 8.3 names are shown as text, but never opened or tagged.
+  EXPECT_EQ(rows[4], " 03..\\SECRET.AN climbs out");
+  EXPECT_EQ(rows[5], " 04[2JB.TXT     escapes");
+  EXPECT_EQ(tagging->page.Entry(3)->full_path, "");
+  EXPECT_EQ(tagging->page.TagListingLine(3), "");
+  EXPECT_EQ(tagging->page.TagListingLine(4), "");
+  EXPECT_EQ(tagging->list.Count(), 0);
+  EXPECT_NE(LogText().find("File area 1: the stored name \"..\\SECRET.AN\" is not a plain file "
+                           "name; that file is never opened"),
+            std::string::npos);
   SetFormat("@UL|");
   ListFileArea(*session, tagging->page, "");
   rows = Screen();
