@@ -69,7 +69,7 @@ FileHeaderRecord NewHeaderRecord(const NewFileEntry& entry, const std::string& n
   h.name = name;
   h.size = entry.size;
   h.crc = 0;
-  h.uploader = PlainField(entry.uploader);
+  h.uploader = terminal::PlainField(entry.uploader);
   h.upload_date = entry.upload_date;
   h.file_date = entry.file_date;
   h.last_download = entry.upload_date;
@@ -109,7 +109,8 @@ AddFileResult AddFile(const std::string& filebase_path, const NewFileEntry& entr
     name = *short_name;
   } else {
     const std::string bare = BareFileName(entry.name);
-    if (!IsShortName(bare)) return fail("\"" + PlainField(bare) + "\" is not a DOS file name");
+    if (!IsShortName(bare))
+      return fail("\"" + terminal::PlainField(bare) + "\" is not a DOS file name");
     name = core::UpperCase(bare);
   }
 

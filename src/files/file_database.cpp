@@ -8,6 +8,7 @@
 #include "files/name_match.h"
 #include "files/short_name.h"
 #include "platform/dos_path.h"
+#include "terminal/stored_text.h"
 
 namespace vx::files {
 
@@ -77,16 +78,6 @@ std::string PlainText(std::string_view text) {
   return out;
 }
 
-std::string PlainField(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 32 && u != 127) out += c;
-  }
-  return out;
-}
-
 std::string FullFilePath(std::string_view area_path, std::string_view name) {
   const std::string bare = core::Trim(name);
   const std::string directory = core::CompleteDirectory(area_path);
@@ -142,7 +133,7 @@ std::string_view FileDatabase::Description(int32_t offset, const std::string& na
                                            DatabaseProblems& problems) const {
   if (offset == -1) return {};
   if (offset < 0 || static_cast<uint64_t>(offset) >= descriptions_.size()) {
-    problems.Report("the description of " + PlainField(name) + " is said to start at " +
+    problems.Report("the description of " + terminal::PlainField(name) + " is said to start at " +
                     std::to_string(offset) + ", outside the description file (" +
                     Number(descriptions_.size()) + " bytes)");
     return {};
@@ -151,7 +142,8 @@ std::string_view FileDatabase::Description(int32_t offset, const std::string& na
   const size_t room = descriptions_.size() - static_cast<size_t>(offset);
   const void* end = std::memchr(start, 0, room);
   if (end == nullptr) {
-    problems.Report("the description of " + PlainField(name) + " at " + std::to_string(offset) +
+    problems.Report("the description of " + terminal::PlainField(name) + " at " +
+                    std::to_string(offset) +
                     " has no end byte; it is taken to the end of the file");
     return {start, room};
   }
@@ -168,7 +160,7 @@ ListedFile FileDatabase::ReadFileHeader(uint64_t k, std::string_view area_path,
   file.full_path = FullFilePath(area_path, file.header.name);
   if (file.full_path.empty() && !core::Trim(file.header.name).empty() &&
       !core::Trim(area_path).empty()) {
-    problems.Report("the stored name \"" + PlainField(file.header.name) +
+    problems.Report("the stored name \"" + terminal::PlainField(file.header.name) +
                     "\" is not a plain file name; that file is never opened");
   }
   return file;

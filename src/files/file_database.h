@@ -16,6 +16,7 @@
 #include "core/node_log.h"
 #include "files/file_database_records.h"
 #include "platform/environment.h"
+#include "terminal/stored_text.h"
 
 namespace vx::files {
 
@@ -53,8 +54,7 @@ class DatabaseProblems {
 // and LF is removed (a tab becomes a blank), so that a stored ^K!, ^A or ESC sequence shows as the
 // plain text around it and never acts. Characters from 128 up (code page 437) stay.
 std::string PlainText(std::string_view text);
-// The same for a one-line field (a name): CR and LF go too.
-std::string PlainField(std::string_view text);
+// (A one-line field, a name, is made plain by terminal::PlainField: CR and LF go too.)
 
 // One file of a listing: its header record, its description and where the file itself lies.
 struct ListedFile {

@@ -50,7 +50,7 @@ void ShowSearchHeading(session::NodeSession& session, int entry, const std::stri
   terminal.ClearScreen();
   terminal.ShowPrompt(entry);
   terminal.Display(" ");
-  terminal.DisplayVerbatim(PlainField(value));
+  terminal.DisplayVerbatim(terminal::PlainField(value));
   terminal.NewLine();
   ShowListingHeading(session);
 }
@@ -151,14 +151,14 @@ SearchScope ParseSearchScope(std::string_view data, uint32_t current_area, uint3
     if (c == 'G') {
       if (next + 1 < upper.size() && upper[next + 1] == '=') {
         const auto group = OptionNumber(upper, next + 2);
-        if (!group) scope.problem = "no group number in \"" + PlainField(data) + "\"";
+        if (!group) scope.problem = "no group number in \"" + terminal::PlainField(data) + "\"";
         scope.group = group.value_or(0);
       } else {
         scope.group = current_group;
       }
     } else if (c == '=') {
       const auto area = OptionNumber(upper, next + 1);
-      if (!area) scope.problem = "no area number in \"" + PlainField(data) + "\"";
+      if (!area) scope.problem = "no area number in \"" + terminal::PlainField(data) + "\"";
       scope.one_area = true;
       scope.area = area.value_or(0);
     } else {
@@ -181,7 +181,7 @@ void ListFileArea(session::NodeSession& session, ListingPage& page, std::string_
     std::optional<FileDatabase> db;
     if (area.has_record && !MaySeeFileArea(area.record, session.caller.user)) {
       session.log.WriteLog("File area " + std::to_string(area.number) + " is not open to " +
-                           PlainField(session.caller.user.name));
+                           terminal::PlainField(session.caller.user.name));
     } else {
       if (area.has_record) {
         db = FileDatabase::Open(session.config.filebase_path, area.number, session.env, problems);

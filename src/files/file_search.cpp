@@ -71,8 +71,9 @@ void ScanTexts(const FileDatabase& db, const std::string& text, DatabaseProblems
     const int32_t offset = db.IndexDescriptionOffset(k);
     if (offset == -1) continue;
     if (offset < 0 || static_cast<size_t>(offset) >= upper.size()) {
-      problems.Report("the index gives the description of " + PlainField(db.IndexName(k)) +
-                      " the offset " + std::to_string(offset) + ", outside the description file");
+      problems.Report("the index gives the description of " +
+                      terminal::PlainField(db.IndexName(k)) + " the offset " +
+                      std::to_string(offset) + ", outside the description file");
       continue;
     }
     const auto start = static_cast<size_t>(offset);

@@ -29,12 +29,12 @@ std::string DateValue(uint32_t packed, int date_format) {
 // The value of the code letters `letters`, or nullopt when they are not a code.
 std::optional<std::string> CodeValue(std::string_view letters, const FileHeaderRecord& h,
                                      const ListingSettings& s) {
-  const std::string name = PlainField(core::Trim(h.name));
+  const std::string name = terminal::PlainField(core::Trim(h.name));
   if (letters == "NE") return terminal::PadText(name, 12, 0);
   if (letters == "NN") return terminal::PadText(name.substr(0, name.find('.')), 9, 0);
   if (letters == "SB") return RightAligned(std::to_string(h.size), 7);
   if (letters == "SK") return RightAligned(std::to_string(h.size / 1024), 4);
-  if (letters == "UL") return terminal::PadText(PlainField(h.uploader), 35, 0);
+  if (letters == "UL") return terminal::PadText(terminal::PlainField(h.uploader), 35, 0);
   if (letters == "UD") return DateValue(h.upload_date, s.date_format);
   if (letters == "FD") return DateValue(h.file_date, s.date_format);
   if (letters == "LD") return DateValue(h.last_download, s.date_format);

@@ -94,8 +94,8 @@ void TagByName(session::NodeSession& session, ListingPage& page) {
       const ListedFile file = db->ReadFileHeader(k, area.path, problems);
       if (file.full_path.empty()) continue;
       terminal.ShowPrompt(611);
-      terminal.DisplayVerbatim(PlainField(core::Trim(file.header.name)) + " (" +
-                               PlainField(area.name) + ")");
+      terminal.DisplayVerbatim(terminal::PlainField(core::Trim(file.header.name)) + " (" +
+                               terminal::PlainField(area.name) + ")");
       terminal.NewLine();
       switch (terminal.AskPromptLn(642)) {
         case 1:
