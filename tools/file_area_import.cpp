@@ -1,38 +1,13 @@
 // File area import: description lists, short names and the database bytes.
 #include "tools/file_area_import.h"
 
-#include <cctype>
 #include <sstream>
-#include <string_view>
 
 #include "core/record_stream.h"
 #include "core/text.h"
 #include "files/file_database_records.h"
 
 namespace vx::tools {
-
-namespace {
-
-bool ValidShortChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  if (u >= 128) return false;
-  if (std::isalnum(u)) return true;
-  return std::string_view("!#$%&'()-@^_`{}~").find(c) != std::string_view::npos;
-}
-
-bool IsShortName(const std::string& name) {
-  size_t dot = name.find('.');
-  std::string base = name.substr(0, dot);
-  std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
-  if (base.empty() || base.size() > 8 || ext.size() > 3) return false;
-  if (ext.find('.') != std::string::npos) return false;
-  for (char c : base + ext) {
-    if (!ValidShortChar(c)) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::map<std::string, std::string> ParseDescriptionList(const std::string& text) {
   std::map<std::string, std::string> out;
@@ -53,28 +28,6 @@ std::map<std::string, std::string> ParseDescriptionList(const std::string& text)
     out[current] = blank == std::string::npos ? "" : core::Trim(line.substr(blank));
   }
   return out;
-}
-
-std::string ShortFileName(const std::string& name, const std::set<std::string>& taken) {
-  std::string upper = core::UpperCase(name);
-  if (IsShortName(upper) && !taken.count(upper)) return upper;
-  size_t dot = upper.rfind('.');
-  std::string base, ext;
-  for (size_t i = 0; i < upper.size() && i != dot; ++i) {
-    if (ValidShortChar(upper[i])) base += upper[i];
-  }
-  if (dot != std::string::npos) {
-    for (size_t i = dot + 1; i < upper.size() && ext.size() < 3; ++i) {
-      if (ValidShortChar(upper[i])) ext += upper[i];
-    }
-  }
-  if (base.empty()) base = "FILE";
-  for (int n = 1; n < 1000000; ++n) {
-    std::string tail = "~" + std::to_string(n);
-    std::string candidate = base.substr(0, 8 - tail.size()) + tail + (ext.empty() ? "" : "." + ext);
-    if (!taken.count(candidate)) return candidate;
-  }
-  return base.substr(0, 8);
 }
 
 FileDatabaseBytes BuildFileDatabase(const std::vector<ImportedFile>& files,

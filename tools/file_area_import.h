@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -17,11 +16,6 @@ inline constexpr const char* kDescriptionListName = "FILES.BBS";
 
 // Upper-cased file name -> description (lines joined with CR LF).
 std::map<std::string, std::string> ParseDescriptionList(const std::string& text);
-
-// The DOS short (8.3) name of a file name, unique among `taken` (upper case): a name that already
-// is a valid 8.3 name is upper-cased; any other keeps its valid characters, its base cut to six
-// characters plus "~1", "~2"... and its extension to three.
-std::string ShortFileName(const std::string& name, const std::set<std::string>& taken);
 
 struct FileDatabaseBytes {
   std::vector<uint8_t> headers, index, descriptions;

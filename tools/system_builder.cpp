@@ -19,6 +19,7 @@
 #include "core/record_stream.h"
 #include "core/status_records.h"
 #include "core/text.h"
+#include "files/short_name.h"
 #include "menus/menu_file.h"
 #include "messages/hudson_records.h"
 #include "messages/jam_records.h"
@@ -203,7 +204,7 @@ std::vector<ImportedFile> ImportFileArea(const FileAreaSpec& area, const fs::pat
     for (const fs::path& src : sources) {
       std::string original = src.filename().string();
       std::string upper = core::UpperCase(original);
-      std::string short_name = taken.count(upper) ? upper : ShortFileName(original, taken);
+      std::string short_name = taken.count(upper) ? upper : files::ShortFileName(original, taken);
       taken.insert(short_name);
       fs::copy_file(src, area_dir / short_name, fs::copy_options::overwrite_existing);
       if (short_name != upper && descriptions.count(upper)) {

@@ -46,6 +46,8 @@ class AreaFiles {
   std::vector<GroupRecord> FileGroups(std::string* problem = nullptr) const;
   // MESSAGES.VDX whole: entry n - 1 holds the record number of message area n.
   std::vector<uint16_t> MessageAreaIndex() const { return Index("MESSAGES.VDX"); }
+  // FILES.VDX whole: entry n - 1 holds the record number of file area n.
+  std::vector<uint16_t> FileAreaIndex() const { return Index("FILES.VDX"); }
   // The area or group number whose index entry points at record r (1-based); 0 when none does.
   uint32_t MessageAreaNumberOfRecord(uint16_t r) const;
   uint32_t FileAreaNumberOfRecord(uint16_t r) const;

@@ -89,4 +89,13 @@ std::string UnpackDate(uint32_t packed) {
   return FormatDateText(CalendarDate{year, month, day});
 }
 
+std::optional<CalendarDate> UnpackCalendarDate(uint32_t packed) {
+  const CalendarDate date{1980 + static_cast<int>((packed >> 25) & 0x7F),
+                          static_cast<int>((packed >> 21) & 0x0F),
+                          static_cast<int>((packed >> 16) & 0x1F)};
+  if (date.month < 1 || date.month > 12 || date.day < 1) return std::nullopt;
+  if (date.day > DaysInMonth(date.year, date.month)) return std::nullopt;
+  return date;
+}
+
 }  // namespace vx::core

@@ -2,6 +2,7 @@
 // 80 are 20yy; the packed year field is the full year - 1980 in its seven bits, as DOS writes it.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -14,6 +15,9 @@ struct CalendarDate {
   int year;   // full year
   int month;  // 1..12
   int day;    // 1..31
+
+  // Dates compare as dates: year, then month, then day.
+  friend auto operator<=>(const CalendarDate&, const CalendarDate&) = default;
 };
 
 // Reads "MM-DD-YY", "MM-DD-YYYY", with "-", "/" or "." between the parts; nullopt when it is not
@@ -29,5 +33,8 @@ std::string TimeOfDayText(const std::tm& t);
 uint32_t PackDate(std::string_view text);
 // Packed date to "MM-DD-YY"; "Invalid" when the day is 0.
 std::string UnpackDate(uint32_t packed);
+// The calendar date of a packed date (its full year, 1980 to 2107); nullopt when the month or day
+// does not exist.
+std::optional<CalendarDate> UnpackCalendarDate(uint32_t packed);
 
 }  // namespace vx::core

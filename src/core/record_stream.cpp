@@ -25,7 +25,13 @@ void RecordStream::ReadExact(void* data, size_t n) {
 
 std::string RecordStream::ReadPascalString(int width) {
   if (width < 0) width = 0;
-  uint8_t length = ReadByte();
+  const uint8_t length = ReadByte();
+  // A field fits its length byte (255 at most): read on the stack, keep only the text.
+  if (width <= 255) {
+    char chars[255];
+    ReadExact(chars, static_cast<size_t>(width));
+    return std::string(chars, std::min<size_t>(length, static_cast<size_t>(width)));
+  }
   std::string chars(static_cast<size_t>(width), '\0');
   ReadExact(chars.data(), chars.size());
   chars.resize(std::min<size_t>(length, chars.size()));
@@ -123,6 +129,14 @@ size_t MemoryStream::ReadBytes(void* data, size_t n) {
   if (pos_ >= bytes_.size()) return 0;
   size_t got = std::min<size_t>(n, bytes_.size() - pos_);
   if (got) std::memcpy(data, bytes_.data() + pos_, got);  // an empty field may have no buffer
+  pos_ += got;
+  return got;
+}
+
+size_t ByteView::ReadBytes(void* data, size_t n) {
+  if (pos_ >= size_) return 0;
+  const size_t got = std::min<size_t>(n, size_ - static_cast<size_t>(pos_));
+  std::memcpy(data, data_ + pos_, got);
   pos_ += got;
   return got;
 }

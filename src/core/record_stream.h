@@ -106,6 +106,24 @@ class MemoryStream final : public RecordStream {
   uint64_t pos_ = 0;
 };
 
+// Bytes read where they lie (one record of a file read whole), without copying them first.
+// Writing to it fails.
+class ByteView final : public RecordStream {
+ public:
+  ByteView(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  size_t ReadBytes(void* data, size_t n) override;
+  bool WriteBytes(const void*, size_t) override { return false; }
+  void Seek(uint64_t offset) override { pos_ = offset; }
+  uint64_t Tell() const override { return pos_; }
+  uint64_t Size() const override { return size_; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  uint64_t pos_ = 0;
+};
+
 // How a wait for a record lock passes its time, and how long it may last. The node pauses by
 // running its event loop (signals, the line and the clocks keep working); tools simply sleep. A
 // lock that is not granted within the limit is reported, never waited for forever: a node that

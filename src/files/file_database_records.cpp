@@ -1,28 +1,68 @@
 // File database records, field by field.
 #include "files/file_database_records.h"
 
+#include <algorithm>
+
 namespace vx::files {
 
 std::string FileHeaderName(int area) { return "hdr/fdb" + std::to_string(area) + ".hdr"; }
 std::string FileIndexName(int area) { return "idx/fdb" + std::to_string(area) + ".idx"; }
 std::string FileDescriptionName(int area) { return "txt/fdb" + std::to_string(area) + ".txt"; }
 
+namespace {
+
+// Fields of a record read whole (a listing or a search reads thousands of them).
+class RecordBytes {
+ public:
+  template <size_t N>
+  explicit RecordBytes(const std::array<uint8_t, N>& bytes) : bytes_(bytes.data()) {}
+
+  std::string Text(size_t offset, size_t width) const {
+    const size_t length = std::min<size_t>(bytes_[offset], width);
+    return std::string(reinterpret_cast<const char*>(bytes_ + offset + 1), length);
+  }
+  uint16_t Word(size_t offset) const {
+    return static_cast<uint16_t>(bytes_[offset] | bytes_[offset + 1] << 8);
+  }
+  uint32_t Long(size_t offset) const {
+    return static_cast<uint32_t>(bytes_[offset]) | static_cast<uint32_t>(bytes_[offset + 1]) << 8 |
+           static_cast<uint32_t>(bytes_[offset + 2]) << 16 |
+           static_cast<uint32_t>(bytes_[offset + 3]) << 24;
+  }
+
+ private:
+  const uint8_t* bytes_;
+};
+
+// The record at the stream's position; what the stream does not hold reads as zeros.
+template <size_t N>
+std::array<uint8_t, N> ReadRecord(core::RecordStream& in) {
+  std::array<uint8_t, N> bytes{};
+  const size_t got = in.ReadBytes(bytes.data(), N);
+  if (got < N) in.SkipBytes(N - got);
+  return bytes;
+}
+
+}  // namespace
+
 FileHeaderRecord ReadFileHeaderRecord(core::RecordStream& in) {
+  const auto bytes = ReadRecord<kFileHeaderSize>(in);
+  const RecordBytes b(bytes);
   FileHeaderRecord r;
-  r.name = in.ReadPascalString(12);
-  r.size = in.ReadUInt32();
-  r.crc = in.ReadUInt32();
-  r.uploader = in.ReadPascalString(35);
-  r.upload_date = in.ReadUInt32();
-  r.file_date = in.ReadUInt32();
-  r.last_download = in.ReadUInt32();
-  r.times_downloaded = in.ReadWord();
-  r.attributes = in.ReadByte();
-  r.text72 = in.ReadPascalString(15);
-  for (auto& t : r.texts88) t = in.ReadPascalString(15);
-  r.cost = in.ReadWord();
-  r.description_offset = in.ReadInt32();
-  in.ReadInto(r.reserved);
+  r.name = b.Text(0, 12);
+  r.size = b.Long(13);
+  r.crc = b.Long(17);
+  r.uploader = b.Text(21, 35);
+  r.upload_date = b.Long(57);
+  r.file_date = b.Long(61);
+  r.last_download = b.Long(65);
+  r.times_downloaded = b.Word(69);
+  r.attributes = bytes[71];
+  r.text72 = b.Text(72, 15);
+  for (size_t i = 0; i < r.texts88.size(); ++i) r.texts88[i] = b.Text(88 + 16 * i, 15);
+  r.cost = b.Word(168);
+  r.description_offset = static_cast<int32_t>(b.Long(170));
+  std::copy(bytes.begin() + 174, bytes.end(), r.reserved.begin());
   return r;
 }
 
@@ -44,11 +84,13 @@ void WriteFileHeaderRecord(const FileHeaderRecord& r, core::RecordStream& out) {
 }
 
 FileIndexRecord ReadFileIndexRecord(core::RecordStream& in) {
+  const auto bytes = ReadRecord<kFileIndexSize>(in);
+  const RecordBytes b(bytes);
   FileIndexRecord r;
-  r.name = in.ReadPascalString(12);
-  r.upload_date = in.ReadUInt32();
-  for (auto& l : r.longs17) l = in.ReadUInt32();
-  r.description_offset = in.ReadInt32();
+  r.name = b.Text(0, 12);
+  r.upload_date = b.Long(13);
+  for (size_t i = 0; i < r.longs17.size(); ++i) r.longs17[i] = b.Long(17 + 4 * i);
+  r.description_offset = static_cast<int32_t>(b.Long(37));
   return r;
 }
 

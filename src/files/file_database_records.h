@@ -19,6 +19,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -26,8 +27,8 @@
 
 namespace vx::files {
 
-inline constexpr int kFileHeaderSize = 194;
-inline constexpr int kFileIndexSize = 41;
+inline constexpr size_t kFileHeaderSize = 194;
+inline constexpr size_t kFileIndexSize = 41;
 
 struct FileHeaderRecord {
   std::string name;

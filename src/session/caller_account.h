@@ -25,6 +25,7 @@ class CallerAccount {
     user = as_read;
     new_user_ = false;
     logged_on_ = false;
+    previous_call_date = as_read.last_date;
   }
   // The password was right: the account is the caller's, and the call counts as one of its calls.
   void LogOn() {
@@ -37,11 +38,13 @@ class CallerAccount {
     record_ = 0;
     new_user_ = true;
     logged_on_ = true;
+    previous_call_date.clear();
   }
   void Forget() {
     record_ = 0;
     new_user_ = false;
     logged_on_ = false;
+    previous_call_date.clear();
   }
 
   // 1-based record number in USERS.BBS; 0 = none (or not yet appended).
@@ -55,6 +58,10 @@ class CallerAccount {
   // Writes the record back (a new user is appended, with the index entry) and its index entry.
   // Does nothing unless the caller logged on or registered.
   core::WriteResult WriteBack(const core::UserBase& base);
+
+  // LastDate as the account had it when it was found ("MM-DD-YY"; empty for a new caller). The
+  // logon sets LastDate to today, so "new since the last call" is new since this date.
+  std::string previous_call_date;
 
   // Session state of the logon.
   bool user_on_line = false;  // the status files show the caller on this node

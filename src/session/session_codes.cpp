@@ -28,4 +28,9 @@ std::string SessionCodeValues::FileGroupName() const {
   return session_.AreaFiles().FileGroupName(session_.caller.user.file_group);
 }
 
+long SessionCodeValues::TaggedFiles() const { return session_.terminal.tagging().TaggedCount(); }
+long SessionCodeValues::TaggedKilobytes() const {
+  return session_.terminal.tagging().TaggedKilobytes();
+}
+
 }  // namespace vx::session

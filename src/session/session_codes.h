@@ -44,6 +44,9 @@ class SessionCodeValues final : public terminal::CodeValues {
   std::string FileAreaName() const override;
   std::string MessageGroupName() const override;
   std::string FileGroupName() const override;
+  // The download tag list, through the terminal's tagging hook (the file layer's list).
+  long TaggedFiles() const override;
+  long TaggedKilobytes() const override;
 
  private:
   MessageFigures Figures() const {

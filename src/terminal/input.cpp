@@ -136,6 +136,7 @@ void Terminal::LocalKey(int code) {
 
 std::optional<char> Terminal::TakeKeyNoWait() {
   context_.loop.ProcessEvents();
+  if (poll_hook_) poll_hook_();
   FillReceiveBuffer();
   if (receive_head_ >= receive_buffer_.size()) return std::nullopt;
   const char key = receive_buffer_[receive_head_++];

@@ -6,7 +6,8 @@
 // prompt's line end scrolled the screen, that row is the saved row - 1; when it did not (a page
 // shorter than the screen), it is the saved row itself. Going back to the saved row - 1 in both
 // cases, as a screen that always scrolls would need, would write the held-back line over the last
-// line of the page.
+// line of the page. The cursor goes back to the column where the line stood, so that a line
+// shown in parts continues where the pause caught it.
 #include "core/text.h"
 #include "terminal/ansi.h"
 #include "terminal/terminal.h"
@@ -72,6 +73,9 @@ bool Terminal::Pause() {
   if (listing && choice == 1) ++output_.line_counter;
   if (choice == 3) output_.non_stop = true;
   MoveToRow(return_row);
+  // A line whose start went out before the pause (a file listing's description follows its
+  // name) goes on where it stopped, not over its own start.
+  if (column > 0) MoveToColumn(column);
   return true;
 }
 

@@ -271,6 +271,11 @@ void Terminal::SendLines(std::string_view text) {
   }
 }
 
+void Terminal::DisplayVerbatim(std::string_view text) {
+  context_.comm.terminal().SetRows(context_.user.screen_length);
+  SendLines(text);
+}
+
 void Terminal::DisplayLn(std::string_view text) {
   Display(text);
   NewLine();

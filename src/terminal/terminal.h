@@ -77,10 +77,15 @@ class Terminal {
   void SetPollHook(std::function<void()> hook) { poll_hook_ = std::move(hook); }
   void SetCodeValues(const CodeValues* values) { codes_.SetValues(values); }
   void SetPauseTagging(PauseTagging* tagging) { tagging_ = tagging ? tagging : &no_tagging_; }
+  const PauseTagging& tagging() const { return *tagging_; }
 
   // Output.
   void Display(std::string_view text);
   void DisplayLn(std::string_view text);
+  // Text that is shown as it stands: no display codes are expanded and no embedded code acts
+  // (a stored file description, a name a caller chose). Its lines are counted against the page
+  // like those of Display. The caller removes the control characters it must not send.
+  void DisplayVerbatim(std::string_view text);
   void Emit(std::string_view text);
   void NewLine();
   void ShowPrompt(int n);
@@ -117,7 +122,9 @@ class Terminal {
   // (a chat takes the caller's typing, and none of it is left for the menu afterwards). Keys
   // waiting when it is set go to it too. An empty function ends the diversion.
   void DivertReceived(std::function<void(std::string_view)> divert);
-  // A key waiting from the caller or the local keyboard, taken without waiting.
+  // A key waiting from the caller or the local keyboard, taken without waiting. Like every input
+  // round it checks the line first (the poll hook), so a long run that only looks for keys
+  // notices a caller who has hung up.
   std::optional<char> TakeKeyNoWait();
   // Keys received and not yet taken.
   size_t pending_keys() const { return receive_buffer_.size() - receive_head_; }

@@ -11,9 +11,11 @@
 #include <unistd.h>
 #include <vterm.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/event_loop.h"
@@ -110,9 +112,25 @@ class Caller {
       (void)!::write(caller.fd_, event->data.buffer, event->data.size);
     }
   }
+  // A BBS caller's terminal homes the cursor when it clears the screen (ESC "[2J"), as ANSI.SYS
+  // does; libvterm, like xterm, leaves the cursor where it was, so the home is added here. A
+  // sequence cut between two reads waits for the rest.
   void Show(const char* bytes, size_t n) {
     received_.append(bytes, n);
-    vterm_input_write(vt_, bytes, n);
+    std::string text = held_ + std::string(bytes, n);
+    held_.clear();
+    static constexpr std::string_view kClear = "\x1b[2J";
+    for (size_t keep = std::min(text.size(), kClear.size() - 1); keep > 0; --keep) {
+      if (kClear.substr(0, keep) == std::string_view(text).substr(text.size() - keep)) {
+        held_ = text.substr(text.size() - keep);
+        text.resize(text.size() - keep);
+        break;
+      }
+    }
+    for (size_t at = text.find(kClear); at != std::string::npos; at = text.find(kClear, at + 1)) {
+      text.insert(at + kClear.size(), "\x1b[H");
+    }
+    vterm_input_write(vt_, text.data(), text.size());
   }
 
   void Read() {
@@ -145,6 +163,7 @@ class Caller {
   std::vector<Trigger> triggers_;
   std::string received_;
   std::string wire_;
+  std::string held_;  // the start of a clear-screen sequence, until its rest arrives
   telnet_t* telnet_ = nullptr;
 };
 

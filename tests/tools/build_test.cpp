@@ -50,7 +50,7 @@ TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
   EXPECT_EQ(fs::file_size(sys + "CONFIG.VX"), 6331u);
   EXPECT_EQ(fs::file_size(sys + "LANGUAGE.VX") % 466, 0u);
   EXPECT_EQ(fs::file_size(sys + "MESSAGES.VX"), 2u * 224);
-  EXPECT_EQ(fs::file_size(sys + "FILES.VX"), 168u);
+  EXPECT_EQ(fs::file_size(sys + "FILES.VX"), 3u * 168);
   EXPECT_EQ(fs::file_size(sys + "MGROUPS.VX"), 153u);
   EXPECT_EQ(fs::file_size(sys + "LIMITS.VX"), 160u);
   EXPECT_EQ(fs::file_size(sys + "msgbase/USERS.BBS"), 1016u);
@@ -60,9 +60,11 @@ TEST(BuildSystem, DemoGivesASystemTheNodeReads) {
   for (const auto& e : fs::directory_iterator(sys + "menus")) {
     EXPECT_EQ(fs::file_size(e.path()) % 464, 0u) << e.path();
   }
-  EXPECT_EQ(fs::file_size(sys + "filebase/hdr/fdb1.hdr"), 3u * 194);
-  EXPECT_EQ(fs::file_size(sys + "filebase/idx/fdb1.idx"), 3u * 41);
+  EXPECT_EQ(fs::file_size(sys + "filebase/hdr/fdb1.hdr"), 5u * 194);
+  EXPECT_EQ(fs::file_size(sys + "filebase/idx/fdb1.idx"), 5u * 41);
+  EXPECT_EQ(fs::file_size(sys + "filebase/hdr/fdb3.hdr"), 1u * 194);
   EXPECT_TRUE(fs::exists(sys + "files/utils/BEACON~1.SH"));
+  EXPECT_TRUE(fs::exists(sys + "files/utils/LIGHTH~1.TXT"));
   EXPECT_TRUE(fs::exists(sys + "text/LOGO.ANS"));
   EXPECT_TRUE(fs::exists(sys + "doors/showdrop.sh"));
 
@@ -400,9 +402,6 @@ TEST(FileAreaImport, DatabaseEntryByHand) {
   EXPECT_EQ((Bytes(x.begin() + 37, x.end())), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(std::string(db.descriptions.begin(), db.descriptions.end()),
             std::string("Tide\r\ntables\0", 13));
-  EXPECT_EQ(ShortFileName("beacon-check.sh", {}), "BEACON~1.SH");
-  EXPECT_EQ(ShortFileName("beacon-check.sh", {"BEACON~1.SH"}), "BEACON~2.SH");
-  EXPECT_EQ(ShortFileName("readme.txt", {}), "README.TXT");
   auto list = ParseDescriptionList("; comment\nA.TXT  First\n   second line\nB.ZIP\n");
   EXPECT_EQ(list["A.TXT"], "First\r\nsecond line");
   EXPECT_EQ(list["B.ZIP"], "");
