@@ -120,9 +120,10 @@ int NodeMain(int argc, char** argv) {
   // A sysop's kill or a hang-up of the controlling terminal ends the call as any other end does:
   // the node is released and the caller written back.
   platform::SignalWatcher signals(loop, [&session](int signal) {
-    if (session.call.terminating) return;  // the end is already under way
+    // The end is already under way, or already asked for while a door finishes.
+    if (session.call.terminating || session.call.end_requested) return;
     session.log.Alarm("Ended by signal " + std::to_string(signal));
-    session::EndNodeProgram(session);
+    session::RequestEndOfCall(session);
   });
 
   // Front-end programs; the waiting window on the terminal (headless, the log shows its status).

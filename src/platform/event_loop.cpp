@@ -161,6 +161,21 @@ Timer::~Timer() { std::erase(loop_.timers_, this); }
 void Timer::SetEnabled(bool enabled) {
   if (enabled && !enabled_) due_ = loop_.clock_.Monotonic() + interval_;
   enabled_ = enabled;
+  paused_ = false;
+}
+
+void Timer::Pause() {
+  if (!enabled_) return;
+  left_when_paused_ = std::max(Duration::zero(), Duration(due_ - loop_.clock_.Monotonic()));
+  enabled_ = false;
+  paused_ = true;
+}
+
+void Timer::Resume() {
+  if (!paused_) return;
+  due_ = loop_.clock_.Monotonic() + left_when_paused_;
+  enabled_ = true;
+  paused_ = false;
 }
 
 void Timer::SetInterval(std::chrono::milliseconds interval) {

@@ -86,6 +86,12 @@ class Timer {
 
   void SetEnabled(bool enabled);
   bool enabled() const { return enabled_; }
+  // Stops an enabled timer and keeps what was left of its interval; Resume goes on from there, so
+  // a pause does not change when the next tick falls by more than the pause itself. SetEnabled
+  // forgets a pause.
+  void Pause();
+  void Resume();
+  bool paused() const { return paused_; }
   void SetInterval(std::chrono::milliseconds interval);
   std::chrono::milliseconds interval() const { return interval_; }
   // The tick is running (a wait inside it is going on).
@@ -99,7 +105,9 @@ class Timer {
   std::shared_ptr<std::function<void()>> on_tick_;
   bool enabled_ = false;
   bool running_ = false;
+  bool paused_ = false;
   MonoTime due_{};
+  Duration left_when_paused_{};
 };
 
 // Watches one descriptor for poll() events while it lives.

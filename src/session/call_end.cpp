@@ -98,6 +98,15 @@ void ExitWithErrorlevel(NodeSession& session, int code) {
   platform::EndProcess(code);
 }
 
+void RequestEndOfCall(NodeSession& session) {
+  if (session.call.terminating) return;
+  if (session.call.end_deferred) {
+    session.call.end_requested = true;
+    return;
+  }
+  EndNodeProgram(session);
+}
+
 void LogOffCaller(NodeSession& session) {
   session.terminal.ShowTextFile("GOODBYE");
   session.log.WriteLog("User requested to terminate the call");

@@ -13,6 +13,10 @@ void TerminateCall(NodeSession& session);
 [[noreturn]] void EndNodeProgram(NodeSession& session);
 // Ends the process with `code` (start-up failures, a front-end program's errorlevel).
 [[noreturn]] void ExitWithErrorlevel(NodeSession& session, int code);
+// An end asked for from outside the call's own flow (a signal): at once, unless a program runs on
+// the caller's line; then the end is noted, and whoever runs the program stops it, takes its
+// results back and ends the call.
+void RequestEndOfCall(NodeSession& session);
 // The exit code by the session's state: the -E code; 3, 4 or 5 when echomail, netmail or both
 // were entered.
 int FinalExitCode(const NodeSession& session);

@@ -37,6 +37,10 @@ struct CallOutcome {
   bool connected = false;    // a caller came on the line (the end hangs it up)
   bool terminating = false;  // the end of the call has begun
   bool terminated = false;   // TerminateCall has run (it runs once)
+  // A program runs on the caller's line: an end asked for from outside (a signal) waits until the
+  // program is stopped and its results are taken back (RequestEndOfCall).
+  bool end_deferred = false;
+  bool end_requested = false;
 };
 
 }  // namespace vx::session

@@ -71,6 +71,7 @@ struct NodeSession {
   SessionClock clock;
   CurrentAreas areas;
   SessionActivity activity = SessionActivity::kNone;
+  int program_exit_code = 0;  // the last door's exit code: kept, used by nothing yet
   SessionTimers timers{*this};  // TimeLeftClock and TimeOutClock
   std::string protocol_name;    // the caller's transfer protocol, from the account at logon
 

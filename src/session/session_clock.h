@@ -35,6 +35,16 @@ class SessionTimers {
     time_left_clock_.SetEnabled(false);
     time_out_clock_.SetEnabled(false);
   }
+  // While a program runs on the caller's line (a door), both clocks stand still where they are
+  // and go on from there afterwards; a Stop meanwhile (the end of the call) is not undone.
+  void Pause() {
+    time_left_clock_.Pause();
+    time_out_clock_.Pause();
+  }
+  void Resume() {
+    time_left_clock_.Resume();
+    time_out_clock_.Resume();
+  }
   bool time_left_running() const { return time_left_clock_.enabled(); }
   bool time_out_running() const { return time_out_clock_.enabled(); }
 

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "session/line_program.h"
 
 namespace vx::session {
 
@@ -19,6 +22,8 @@ struct SessionHooks {
   // The personal-mail scan and the new-files search the logon offers.
   std::function<void()> scan_personal_mail;
   std::function<void()> scan_new_files;
+  // Programs on the caller's line (doors, the external editor); empty when none can run.
+  std::shared_ptr<LineProgramRunner> line_programs;
 };
 
 }  // namespace vx::session

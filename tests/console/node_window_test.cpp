@@ -209,5 +209,45 @@ TEST_F(NodeWindowTest, SigtermEndsANodeWaitingAtTheStaleSemaphoreQuestion) {
   EXPECT_TRUE(fs::exists(fs::path(system_) / "VxBusy.1"));
 }
 
+TEST_F(NodeWindowTest, TheDemoDoorRunsInTheLocalSessionAndTakesTheSysopsKeys) {
+  const std::string vxnode = (fs::path(VX_BINARY_DIR) / "src" / "vxnode").string();
+  ASSERT_TRUE(fs::exists(vxnode));
+  Shell("tmux -L " + socket_ + " -f /dev/null new-session -d -x 120 -y 30 'cd " + system_ +
+        " && env VX=" + system_ + " TERM=tmux-256color LANG=C.UTF-8 LC_ALL=C.UTF-8 " + vxnode +
+        " -N1 -L; echo EXITED $?; sleep 60'");
+  const auto keys = [this](const std::string& k) { Shell("tmux -L " + socket_ + " send-keys -t 0 " + k); };
+  ASSERT_TRUE(WaitFor("full name")) << Capture(false);
+  keys("'Sam Sysop' Enter");
+  ASSERT_TRUE(WaitFor("Password")) << Capture(false);
+  keys("lighthouse Enter");
+  ASSERT_TRUE(WaitFor("mail addressed to you")) << Capture(false);
+  keys("n");
+  ASSERT_TRUE(WaitFor("new since your last call")) << Capture(false);
+  keys("n");
+  ASSERT_TRUE(WaitFor("Main menu")) << Capture(false);
+  keys("d");
+  ASSERT_TRUE(WaitFor("What the drop files say")) << Capture(false);
+  keys("1");
+  ASSERT_TRUE(WaitFor("Press Enter to go back to the board.")) << Capture(false);
+  const std::string door = Capture(false);
+  EXPECT_NE(door.find("DORINFO1.DEF: system THE LIGHTHOUSE BBS, sysop SAM SYSOP, caller SAM SYSOP"),
+            std::string::npos)
+      << door;
+  EXPECT_NE(door.find("user Sam Sysop"), std::string::npos) << door;
+  EXPECT_NE(door.find("EXITINFO.BBS: 2382 bytes"), std::string::npos) << door;
+  keys("Enter");  // the sysop's key reaches the door, which ends
+  ASSERT_TRUE(WaitFor("Doors (")) << Capture(false);
+  keys("q");
+  ASSERT_TRUE(WaitFor("Main menu")) << Capture(false);
+  keys("g");
+  ASSERT_TRUE(WaitFor("Really log off")) << Capture(false);
+  keys("y");
+  ASSERT_TRUE(WaitFor("EXITED 0")) << Capture(false);
+  std::ifstream in(system_ + "/logs/node1.log");
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("DOS shell : /bin/sh " + system_ + "/doors/showdrop.sh *N"), std::string::npos)
+      << log;
+}
+
 }  // namespace
 }  // namespace vx::console

@@ -2,6 +2,7 @@
 // node sent and types keys when a text shows up, as a person at a terminal would.
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -34,7 +35,17 @@ class TestCaller {
   }
   void Hangup() {
     ::shutdown(fd_, SHUT_RDWR);
+    // Nothing more can come. poll() reports a hung-up socket even when it is watched for nothing,
+    // which would keep the loop from ever being idle: /dev/null, watched for nothing, stays quiet.
+    const int quiet = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (quiet >= 0) {
+      ::dup2(quiet, fd_);
+      ::close(quiet);
+    }
+    watcher_.SetEvents(0);
   }
+  // A caller whose terminal stops taking output for a while.
+  void PauseReading(bool paused) { watcher_.SetEvents(paused ? 0 : POLLIN); }
   const std::string& received() const { return received_; }
   // What arrived since the last call.
   std::string TakeNew() {
