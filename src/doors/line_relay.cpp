@@ -63,8 +63,10 @@ class Relay {
     master_ = std::make_unique<platform::FdWatcher>(loop_, program_.master(), POLLIN,
                                                     [this](short revents) { OnMaster(revents); });
     if (program_.pidfd() >= 0) {
-      ended_ = std::make_unique<platform::FdWatcher>(loop_, program_.pidfd(), POLLIN,
-                                                     [this](short) { program_.Check(); });
+      // A pidfd stays readable once the program has ended: the watch ends with it.
+      ended_ = std::make_unique<platform::FdWatcher>(loop_, program_.pidfd(), POLLIN, [this](short) {
+        if (program_.Check()) ended_.reset();
+      });
     } else {
       // Without pidfds the end is looked for a few times a second.
       poll_end_ = std::make_unique<platform::Timer>(loop_, 200ms, [this] { program_.Check(); });

@@ -16,8 +16,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 extern char** environ;
 
@@ -51,8 +49,15 @@ std::vector<std::string> ProgramEnvironment(const std::vector<std::string>& extr
 // Process group and session of a process from /proc/PID/stat; false for a zombie or one that is
 // gone.
 bool LiveProcessIds(pid_t pid, pid_t& group, pid_t& session) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read with plain calls: a process that ends between the directory scan and this read makes
+  // the read fail (ESRCH), which must count as gone, not as an error.
+  const int fd = ::open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buffer[1024];
+  const ssize_t n = ::read(fd, buffer, sizeof buffer - 1);
+  ::close(fd);
+  if (n <= 0) return false;
+  const std::string stat(buffer, static_cast<size_t>(n));
   const size_t close = stat.rfind(')');
   if (close == std::string::npos || close + 2 >= stat.size()) return false;
   char state = 0;
