@@ -115,9 +115,12 @@ class Relay {
       program_.SignalSession(SIGHUP);
       platform::Timer look(loop_, 100ms, [] {});
       look.SetEnabled(true);
-      const bool gone = loop_.WaitUntil([this] { return !program_.SessionAlive(); },
-                                        LineRelayRunner::kHangUpGrace);
-      if (!gone) program_.SignalSession(SIGKILL);
+      const auto gone = [this] { return !program_.SessionAlive(); };
+      if (!loop_.WaitUntil(gone, LineRelayRunner::kHangUpGrace)) {
+        program_.SignalSession(SIGKILL);
+        // A killed process lingers until the kernel has taken it down.
+        loop_.WaitUntil(gone, 5s);
+      }
     }
     master_.reset();
     program_.CloseMaster();
