@@ -68,20 +68,13 @@ int SeedMessages(const SystemDescription& d, const SeedBases& bases,
       post.attributes = kJamLocal | JamType(area.record.area_type) |
                         (m.is_private ? messages::kJamAttributePrivate : 0);
       post.reply_to = m.reply_to;
+      // A first answer becomes the replied message's first reply, a later one the next reply of
+      // the last answer so far.
+      post.link_reply = m.reply_to != 0;
       post.address = address;
       post.now = now;
       post.version = "vxcfg";
       result = base.WriteMessage(post);
-      if (result.ok && m.reply_to != 0) {
-        // A first answer becomes the replied message's first reply, a later one the next reply
-        // of the last answer so far.
-        const uint32_t last = base.FindLastReply(m.reply_to);
-        const core::WriteResult link =
-            last == 0
-                ? base.SetReplyLink(m.reply_to, messages::JamBase::Link::kFirstReply, result.number)
-                : base.SetReplyLink(last, messages::JamBase::Link::kNextReply, result.number);
-        if (!link.ok) throw SourceError(d.file, m.line, link.error);
-      }
     } else {
       if (!bases.hudson_new) continue;
       const messages::HudsonBase base(bases.hudson_dir, env);
@@ -93,17 +86,14 @@ int SeedMessages(const SystemDescription& d, const SeedBases& bases,
       post.attributes = static_cast<uint8_t>(kHudsonLocal | (m.is_private ? kHudsonPrivate : 0));
       post.board = m.area;
       post.reply_to = static_cast<int>(m.reply_to);
+      if (m.reply_to != 0 && numbers.count(m.reply_to)) post.link_header = numbers.at(m.reply_to);
       post.address = address;
       post.now = now;
       post.version = "vxcfg";
       result = base.WriteMessage(post);
-      if (result.ok && m.reply_to != 0 && numbers.count(m.reply_to)) {
-        const core::WriteResult link = base.SetNextReply(
-            numbers.at(m.reply_to), static_cast<int>(m.reply_to), static_cast<int>(result.number));
-        if (!link.ok) throw SourceError(d.file, m.line, link.error);
-      }
     }
     if (!result.ok) throw SourceError(d.file, m.line, result.error);
+    if (!result.link_problem.empty()) throw SourceError(d.file, m.line, result.link_problem);
     numbers[result.number] = result.header_index;
     ++count;
   }

@@ -314,6 +314,11 @@ PostResult HudsonBase::WriteMessage(const HudsonPost& post) const {
     result.error = Failure("cannot write", info_path);
     return result;
   }
+  if (post.link_header) {
+    const WriteResult link =
+        LinkUnderLock(*post.link_header, post.reply_to, static_cast<int>(number));
+    if (!link.ok) result.link_problem = link.error;
+  }
   result.ok = true;
   result.number = static_cast<uint32_t>(number);
   result.header_index = k;
@@ -326,21 +331,29 @@ WriteResult HudsonBase::SetNextReply(uint64_t index, int expected_number, int ne
   if (!info_file) return WriteResult::Failed(Failure("cannot open", info_path));
   core::RecordLock base_lock(*info_file, 0, 0, true, wait_);
   if (!base_lock.held()) return WriteResult::Failed(Failure("cannot lock", info_path));
+  return LinkUnderLock(index, expected_number, next);
+}
+
+WriteResult HudsonBase::LinkUnderLock(uint64_t index, int expected_number, int next) const {
   const std::string header_path = File("msghdr.bbs");
   auto headers = RecordFile::Open(header_path, RecordFile::Mode::kReadWrite);
   if (!headers) return WriteResult::Failed(Failure("cannot open", header_path));
   const uint64_t offset = index * kHudsonHeaderSize;
   if (offset + kHudsonHeaderSize > headers->Size()) {
-    return WriteResult::Failed("the replied message's header is gone; its reply link is not set");
+    return WriteResult::Failed("the header of message #" + std::to_string(expected_number) +
+                               " is gone; its reply link is not set");
   }
   headers->Seek(offset);
-  HudsonHeader header = ReadHudsonHeader(*headers);
+  const HudsonHeader header = ReadHudsonHeader(*headers);
   if (header.number != expected_number) {
     return WriteResult::Failed("the header of message #" + std::to_string(expected_number) +
                                " holds another message now; its reply link is not set");
   }
-  header.next_reply = static_cast<uint16_t>(std::clamp(next, 0, 65535));
-  if (!headers->WriteAt(offset, HeaderBytes(header))) {
+  // The next-reply word alone: whatever else the header holds stays as it is.
+  const uint16_t value = static_cast<uint16_t>(std::clamp(next, 0, 65535));
+  const std::vector<uint8_t> field = {static_cast<uint8_t>(value & 0xFF),
+                                      static_cast<uint8_t>(value >> 8)};
+  if (!headers->WriteAt(offset + 4, field)) {
     return WriteResult::Failed(Failure("cannot write a header of", header_path));
   }
   return {};

@@ -34,6 +34,9 @@ struct HudsonPost {
   uint8_t attributes = 0;
   int board = 0;     // 1..200
   int reply_to = 0;  // the number of the message answered, 0 for a new thread
+  // A reply's link: the header (0-based) of message `reply_to` whose next-reply field gets the
+  // new message's number, set under the append's lock once the message is stored.
+  std::optional<uint64_t> link_header;
   core::NetAddress address;  // the area's address
   std::tm now{};             // local date and time of the post
   std::string version;       // the program's version, for the PID kludge
@@ -44,6 +47,9 @@ struct PostResult {
   std::string error;
   uint32_t number = 0;        // the new message's number
   uint64_t header_index = 0;  // its header (0-based) in msghdr.bbs
+  // Why a reply's link was not set (the message itself is stored); empty when it was, or when
+  // none was asked for.
+  std::string link_problem;
 };
 
 class HudsonBase {
@@ -80,10 +86,11 @@ class HudsonBase {
                                  std::string_view alias) const;
 
   // Appends a message. Refused, with nothing written, for a board outside 1 to 200, a number
-  // past the 16-bit field or text blocks past the 16-bit start block.
+  // past the 16-bit field or text blocks past the 16-bit start block. A reply's link
+  // (`link_header`) is set last, under the same lock, to the number the message got.
   PostResult WriteMessage(const HudsonPost& post) const;
   // Sets the next-reply field of the header at `index` to `next`, after checking that the header
-  // there is still message `expected_number`.
+  // there is still message `expected_number`. Only that field is written.
   core::WriteResult SetNextReply(uint64_t index, int expected_number, int next) const;
 
   // The stored text of a post: the kludge lines, then the caller's text.
@@ -91,6 +98,8 @@ class HudsonBase {
 
  private:
   std::string File(const char* name) const;
+  // SetNextReply on msghdr.bbs, with the base lock held by the caller.
+  core::WriteResult LinkUnderLock(uint64_t index, int expected_number, int next) const;
 
   std::string directory_;
   const platform::Environment& env_;

@@ -402,10 +402,53 @@ PostResult JamBase::WriteMessage(const JamPost& post) const {
     result.error = Failure("cannot write", index_path);
     return result;
   }
+  if (post.link_reply && post.reply_to != 0) {
+    const WriteResult link = LinkReply(*headers, post, static_cast<uint32_t>(number));
+    if (!link.ok) result.link_problem = link.error;
+  }
   result.ok = true;
   result.number = static_cast<uint32_t>(number);
   result.header_index = header_offset;
   return result;
+}
+
+WriteResult JamBase::LinkReply(RecordFile& headers, const JamPost& post, uint32_t number) const {
+  const std::string path = File(".JHR");
+  std::string problem;
+  const auto replied = ReadMessageNumber(post.reply_to, &problem);
+  if (!replied) return WriteResult::Failed(problem + "; the reply link is not set");
+  if (post.replied_offset && replied->offset != *post.replied_offset) {
+    return WriteResult::Failed("message #" + std::to_string(post.reply_to) +
+                               " is no longer where it was read; the reply link is not set");
+  }
+  // The chain's last message: the replied message's first reply, then the next replies. A chain
+  // that loops or names a message that is not there is left as it is.
+  uint64_t link_offset = replied->offset + kJamFirstReplyOffset;
+  uint32_t current = replied->header.first_reply;
+  std::set<uint32_t> seen{post.reply_to, number};
+  while (current != 0) {
+    if (!seen.insert(current).second) {
+      return WriteResult::Failed("the reply chain of message #" + std::to_string(post.reply_to) +
+                                 " loops at #" + std::to_string(current) +
+                                 "; the reply link is not set");
+    }
+    const auto link = ReadMessageNumber(current, &problem);
+    if (!link) {
+      return WriteResult::Failed("the reply chain of message #" + std::to_string(post.reply_to) +
+                                 " names #" + std::to_string(current) + ": " + problem +
+                                 "; the reply link is not set");
+    }
+    link_offset = link->offset + kJamNextReplyOffset;
+    current = link->header.next_reply;
+  }
+  // The link field alone: whatever else the header holds stays as it is.
+  const std::vector<uint8_t> field = {
+      static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
+      static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
+  if (!headers.WriteAt(link_offset, field)) {
+    return WriteResult::Failed(Failure("cannot write a header of", path));
+  }
+  return {};
 }
 
 WriteResult JamBase::SetReplyLink(uint32_t number, Link link, uint32_t value) const {

@@ -42,6 +42,12 @@ struct JamPost {
   std::string text;  // lines ended by CR
   uint32_t attributes = 0;
   uint32_t reply_to = 0;
+  // A reply is put at the end of message `reply_to`'s reply chain (its first reply, or the next
+  // reply of the chain's last message) under the append's lock, once it is stored, with the
+  // number it got. `replied_offset`, when known, is where the replied header was read: the link
+  // is set only while that header is still message `reply_to`.
+  bool link_reply = false;
+  std::optional<uint64_t> replied_offset;
   core::NetAddress address;  // the area's address
   std::tm now{};             // local date and time of the post
   std::string version;       // the program's version, for the PID subfield
@@ -99,6 +105,8 @@ class JamBase {
                                  const std::tm& now) const;
 
   // Appends a message. An empty .JHR gets its base header first; a damaged one refuses the post.
+  // A reply's link is skipped (and `link_problem` says why) when the replied header is not the
+  // one read, or its chain is broken or loops.
   PostResult WriteMessage(const JamPost& post) const;
   // Sets a reply link of message `number` to `value`, after checking that the header is whole
   // and still that message's.
@@ -114,6 +122,10 @@ class JamBase {
 
  private:
   std::string File(const char* extension) const;
+  // Puts message `number` at the end of `post.reply_to`'s reply chain; .JHR (open as `headers`)
+  // is locked by the caller.
+  core::WriteResult LinkReply(core::RecordFile& headers, const JamPost& post,
+                              uint32_t number) const;
 
   std::string base_path_;
   const platform::Environment& env_;

@@ -35,6 +35,9 @@ inline constexpr int kJamFixedHeaderSize = 76;
 inline constexpr int kJamIndexSize = 8;
 inline constexpr int kJamLastReadSize = 16;
 inline constexpr char kJamSignature[4] = {'J', 'A', 'M', '\0'};
+// The reply links in a message header.
+inline constexpr int kJamFirstReplyOffset = 28;
+inline constexpr int kJamNextReplyOffset = 32;
 
 struct JamBaseHeader {
   bool signature_ok = true;

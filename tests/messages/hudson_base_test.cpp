@@ -218,6 +218,46 @@ TEST(HudsonBase, AnAppendWritesEachFileAtItsPlace) {
   EXPECT_FALSE(base.SetNextReply(1, 5, 7).ok) << "header 1 is #6, not #5";
 }
 
+TEST(HudsonBase, AReplyLinksTheRepliedHeaderOnly) {
+  HandMadeBase made;
+  // Bytes after the subject's length that DOS tools left: they must survive the link.
+  std::string headers = test::ReadFile(made.dir / "msghdr.bbs");
+  headers[114 + 10] = 'q';
+  test::WriteFile(made.dir / "msghdr.bbs", Bytes(headers.begin(), headers.end()));
+  platform::Environment env;
+  HudsonBase base(made.Path(), env);
+  HudsonPost post;
+  post.from = "Ann Caller";
+  post.to = "Writer";
+  post.subject = "Re: First";
+  post.text = "Yes.\r";
+  post.attributes = 96;
+  post.board = 3;
+  post.reply_to = 5;
+  post.link_header = 0;
+  post.now = Noon();
+  const PostResult result = base.WriteMessage(post);
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_TRUE(result.link_problem.empty()) << result.link_problem;
+  EXPECT_EQ(result.number, 7u);
+  std::string after = test::ReadFile(made.dir / "msghdr.bbs");
+  ASSERT_EQ(after.size(), 3u * 187);
+  EXPECT_EQ(WordAt(after, 4), 7u);            // #5's next reply
+  EXPECT_EQ(WordAt(after, 2 * 187 + 2), 5u);  // the reply's previous reply
+  after[4] = headers[4];
+  after[5] = headers[5];
+  EXPECT_EQ(after.substr(0, 2 * 187), headers);
+
+  // Header 1 holds #6, not #5: the message is stored, the link is not set.
+  post.link_header = 1;
+  const PostResult unlinked = base.WriteMessage(post);
+  ASSERT_TRUE(unlinked.ok);
+  EXPECT_NE(unlinked.link_problem.find("another message"), std::string::npos);
+  EXPECT_EQ(WordAt(test::ReadFile(made.dir / "msghdr.bbs"), 187 + 4), 0u);
+  post.link_header = 40;
+  EXPECT_NE(base.WriteMessage(post).link_problem.find("gone"), std::string::npos);
+}
+
 TEST(HudsonBase, PostsThatCannotBeStoredAreRefusedWithNothingWritten) {
   HandMadeBase made;
   platform::Environment env;

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "messages/message_time.h"
@@ -195,6 +196,114 @@ TEST(JamBase, RepliesLinkAndChainsEnd) {
   ASSERT_TRUE(base.SetReplyLink(1, JamBase::Link::kFirstReply, 1).ok);
   EXPECT_EQ(base.FindReplyPredecessor(1, 7), 0u);
   EXPECT_FALSE(base.SetReplyLink(9, JamBase::Link::kNextReply, 1).ok);
+}
+
+JamPost Reply(uint32_t to_number, std::optional<uint64_t> read_at = std::nullopt) {
+  JamPost post = Post("Bob", "Re: Thread", to_number);
+  post.link_reply = true;
+  post.replied_offset = read_at;
+  return post;
+}
+
+TEST(JamBase, AReplyJoinsTheEndOfItsThreadAndChangesNothingElse) {
+  test::TempDir dir;
+  platform::Environment env;
+  const std::string path = dir / "THREAD";
+  JamBase base(path, env);
+  ASSERT_TRUE(base.WriteMessage(Post("All", "Thread")).ok);
+  // The first reply becomes #1's first reply, the second the first reply's next reply.
+  const PostResult first = base.WriteMessage(Reply(1));
+  ASSERT_TRUE(first.ok && first.link_problem.empty()) << first.link_problem;
+  const PostResult second = base.WriteMessage(Reply(1));
+  ASSERT_TRUE(second.ok && second.link_problem.empty()) << second.link_problem;
+  std::string jhr = test::ReadFile(path + ".JHR");
+  const std::string jdx = test::ReadFile(path + ".JDX");
+  const uint32_t h1 = U32(jdx, 4), h2 = U32(jdx, 12), h3 = U32(jdx, 20);
+  EXPECT_EQ(U32(jhr, h1 + 28), 2u);
+  EXPECT_EQ(U32(jhr, h2 + 32), 3u);
+  EXPECT_EQ(U32(jhr, h3 + 24), 1u);
+
+  // A third reply, to the header where #1 was read: the second reply's next-reply field (its
+  // header + 32) is the only byte of the headers before it that changes, with the base header's
+  // modification counter (8) and active count (12).
+  const PostResult third = base.WriteMessage(Reply(1, h1));
+  ASSERT_TRUE(third.ok && third.link_problem.empty()) << third.link_problem;
+  EXPECT_EQ(third.number, 4u);
+  const std::string after = test::ReadFile(path + ".JHR");
+  ASSERT_GT(after.size(), jhr.size());
+  for (size_t i = 0; i < jhr.size(); ++i) {
+    const bool may_change = (i >= 8 && i < 16) || (i >= h3 + 32 && i < h3 + 36);
+    if (!may_change) {
+      EXPECT_EQ(after[i], jhr[i]) << "byte " << i;
+    }
+  }
+  EXPECT_EQ(U32(after, h3 + 32), 4u);
+  EXPECT_EQ(U32(after, 8), U32(jhr, 8) + 1);
+  EXPECT_EQ(U32(after, 12), 4u);
+  EXPECT_EQ(CheckBase(path).at(4).reply_to, 1u);
+}
+
+TEST(JamBase, AReplyWhoseThreadIsDamagedIsStoredWithoutItsLink) {
+  test::TempDir dir;
+  platform::Environment env;
+  const std::string path = dir / "LOOP";
+  JamBase base(path, env);
+  ASSERT_TRUE(base.WriteMessage(Post("All", "Thread")).ok);
+  ASSERT_TRUE(base.WriteMessage(Reply(1)).ok);
+  ASSERT_TRUE(base.WriteMessage(Reply(1)).ok);
+  // A tosser left a loop: #3 -> #2 -> #3.
+  ASSERT_TRUE(base.SetReplyLink(3, JamBase::Link::kNextReply, 2).ok);
+  const std::string jhr = test::ReadFile(path + ".JHR");
+  const PostResult looped = base.WriteMessage(Reply(1));
+  ASSERT_TRUE(looped.ok);
+  EXPECT_NE(looped.link_problem.find("loops"), std::string::npos) << looped.link_problem;
+  const std::string after = test::ReadFile(path + ".JHR");
+  EXPECT_EQ(after.substr(16, jhr.size() - 16), jhr.substr(16)) << "no link was written";
+
+  // The replied header is no longer where the reader found it.
+  const PostResult moved = base.WriteMessage(Reply(2, 1024 + 4));
+  ASSERT_TRUE(moved.ok);
+  EXPECT_NE(moved.link_problem.find("no longer"), std::string::npos) << moved.link_problem;
+  // A reply to a message that is not there.
+  const PostResult missing = base.WriteMessage(Reply(99));
+  ASSERT_TRUE(missing.ok);
+  EXPECT_FALSE(missing.link_problem.empty());
+  EXPECT_EQ(CheckBase(path).size(), 6u);
+}
+
+TEST(JamBase, TwoWritersReplyingToOneThreadMakeOneChain) {
+  test::TempDir dir;
+  platform::Environment env;
+  const std::string path = dir / "BUSYTHREAD";
+  ASSERT_TRUE(JamBase(path, env).WriteMessage(Post("All", "Thread")).ok);
+  constexpr int kEach = 40;
+  pid_t children[2];
+  for (int c = 0; c < 2; ++c) {
+    children[c] = ::fork();
+    if (children[c] == 0) {
+      JamBase base(path, env);
+      for (int i = 0; i < kEach; ++i) {
+        const PostResult r = base.WriteMessage(Reply(1));
+        if (!r.ok || !r.link_problem.empty()) _exit(1);
+      }
+      _exit(0);
+    }
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const auto messages = CheckBase(path);
+  ASSERT_EQ(messages.size(), 2u * kEach + 1);
+  // From #1's first reply along the next replies: every reply once, in the order written.
+  std::vector<uint32_t> chain;
+  for (uint32_t n = messages.at(1).first_reply; n != 0 && chain.size() <= 2 * kEach;
+       n = messages.at(n).next_reply) {
+    chain.push_back(n);
+  }
+  ASSERT_EQ(chain.size(), 2u * kEach);
+  for (size_t i = 0; i < chain.size(); ++i) EXPECT_EQ(chain[i], i + 2);
 }
 
 TEST(JamBase, ABaseNumberOtherThanOneFindsTheRightMessages) {
