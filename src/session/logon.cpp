@@ -133,7 +133,13 @@ void RefuseLogon(NodeSession& session) {
     const std::string path =
         platform::HostPath(session.config.system_path + "WATCHDOG.MSG", session.env);
     if (core::FileExists(path)) {
-      PostMessage(session, watchdog_area, session.caller.user.name, ReadMessageText(path));
+      // An empty notice says nothing (and an empty text would have the caller write one).
+      const std::string text = ReadMessageText(path);
+      if (core::Trim(text).empty()) {
+        session.log.WriteLog("WATCHDOG.MSG is empty; no watchdog message is posted");
+      } else {
+        PostMessage(session, watchdog_area, session.caller.user.name, text);
+      }
     }
   }
   const int answer = terminal.AskPromptLn(35);
