@@ -13,15 +13,16 @@ namespace vx::console {
 
 namespace {
 
-// The message editor started as a program of its own in the node directory (the node's current
-// directory), waited for in the event loop.
+// The message editor runs on the caller's line as a door does (the node directory its current
+// directory, the session clocks standing still, the line and the node's signals watched).
 messages::EditorRunner ProgramEditor(session::NodeSession& session) {
   return [&session](const std::string& command_line) {
     const std::vector<std::string> argv = platform::SplitCommandLine(command_line);
     if (argv.empty()) return messages::EditorRun{false, "no program named", false};
-    platform::SpawnProcessRunner runner(session.loop);
-    const platform::ProcessOutcome outcome = runner.RunAndWait(argv);
-    return messages::EditorRun{outcome.started, outcome.error, false};
+    if (!session.hooks.line_programs)
+      return messages::EditorRun{false, "no program can run on this line", false};
+    const session::LineProgramOutcome outcome = session.hooks.line_programs->RunOnLine(argv);
+    return messages::EditorRun{outcome.started, outcome.error, outcome.end_call};
   };
 }
 
