@@ -84,6 +84,9 @@ class MailAtLogonTest : public CallTest {
     jam_post("Sam Sysop", "read already", messages::kJamAttributeRead);  // 3
   }
   ~MailAtLogonTest() override {
+    // The menu functions hold call state that refers to the session: they go first.
+    engine.reset();
+    functions = menus::MenuFunctions{};
     session.reset();
     caller.reset();
   }

@@ -93,6 +93,9 @@ class MessageEntryCallTest : public CallTest {
     WriteMenu();
   }
   ~MessageEntryCallTest() override {
+    // The menu functions hold call state that refers to the session: they go first.
+    engine.reset();
+    functions = menus::MenuFunctions{};
     session.reset();
     caller.reset();
   }
@@ -467,6 +470,8 @@ TEST_F(EditorScriptCallTest, LeavingTheTextAloneAbortingOrHangingUpStoresNothing
   const messages::HudsonBase hudson(system.dir.path() + "/", env);
   const messages::JamBase jam(system.dir / "keepers", env);
   const auto new_line = [this] {
+    engine.reset();
+    functions = menus::MenuFunctions{};
     session.reset();
     const auto [node_fd, caller_fd] = test::LoopbackTcpPair();
     telnet_line = std::make_unique<comm::TelnetLine>(loop, node_fd);
