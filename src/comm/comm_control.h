@@ -53,6 +53,14 @@ class CommControl {
   // Whether closing the port drops the line (DTR on a serial port). A front-end program that takes
   // the port over while the node waits must find the caller still there when it hands back.
   virtual void SetHangUpOnClose(bool on) { (void)on; }
+  // Raw input for a file transfer: received bytes reach the input buffer exactly as the caller's
+  // program sent them (telnet's escaping undone, but no line ends joined), for the transfer
+  // engine and not for the keyboard.
+  void SetRawInput(bool on) { raw_input_ = on; }
+  bool raw_input() const { return raw_input_; }
+  // Whether the caller's side takes every byte as it is (telnet BINARY); false when a transfer
+  // must keep control characters out of the stream.
+  virtual bool BinaryPath() const { return true; }
   // A modem on a serial port: the end of a call hangs it up with its escape and ATH0. Every other
   // line (a socket, a tty) is hung up by closing it, and never sees a modem command.
   virtual bool IsModemLine() const { return false; }
@@ -85,6 +93,7 @@ class CommControl {
   std::string settings_ = "115200,N,8,1";
   int handle_ = 0;
   int open_error_ = 0;
+  bool raw_input_ = false;
   std::function<void()> on_receive_;
   TerminalModel terminal_;
 };

@@ -48,6 +48,7 @@ void TelnetLine::Detach() {
   telnet_ = nullptr;
   after_cr_ = false;
   in_long_subnegotiation_ = false;
+  binary_in_ = binary_out_ = false;
 }
 
 void TelnetLine::Decode(std::string_view raw) {
@@ -59,6 +60,11 @@ void TelnetLine::Encode(std::string_view text) {
 }
 
 void TelnetLine::TakeData(std::string_view data) {
+  if (raw_input()) {
+    after_cr_ = false;
+    Received(data);
+    return;
+  }
   std::string text;
   text.reserve(data.size());
   for (char c : data) {
@@ -92,6 +98,18 @@ void TelnetLine::OnTelnetEvent(telnet_t*, telnet_event_t* event, void* self) {
           std::strstr(event->error.msg, "subnegotiation buffer") != nullptr) {
         line.in_long_subnegotiation_ = true;
       }
+      break;
+    case TELNET_EV_WILL:
+      if (event->neg.telopt == TELNET_TELOPT_BINARY) line.binary_in_ = true;
+      break;
+    case TELNET_EV_WONT:
+      if (event->neg.telopt == TELNET_TELOPT_BINARY) line.binary_in_ = false;
+      break;
+    case TELNET_EV_DO:
+      if (event->neg.telopt == TELNET_TELOPT_BINARY) line.binary_out_ = true;
+      break;
+    case TELNET_EV_DONT:
+      if (event->neg.telopt == TELNET_TELOPT_BINARY) line.binary_out_ = false;
       break;
     case TELNET_EV_IAC:
       if (event->iac.cmd == TELNET_SE) line.in_long_subnegotiation_ = false;

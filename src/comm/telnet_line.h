@@ -18,6 +18,9 @@ class TelnetLine final : public DescriptorLine {
   TelnetLine(platform::EventLoop& loop, int fd);
   ~TelnetLine() override;
 
+  // Both sides agreed on BINARY: a transfer may send every byte as it is.
+  bool BinaryPath() const override { return binary_in_ && binary_out_; }
+
  private:
   bool Attach(std::string& error) override;
   void Decode(std::string_view raw) override;
@@ -29,6 +32,8 @@ class TelnetLine final : public DescriptorLine {
   telnet_t* telnet_ = nullptr;
   bool after_cr_ = false;
   bool in_long_subnegotiation_ = false;
+  bool binary_in_ = false;   // the caller sends binary
+  bool binary_out_ = false;  // the caller takes binary
 };
 
 }  // namespace vx::comm

@@ -13,6 +13,16 @@ std::optional<uint16_t> LimitsRecord::DownloadK(long speed) const {
   return std::nullopt;
 }
 
+std::optional<uint16_t> LimitsRecord::DownloadKAtOrBelow(long speed) const {
+  if (const std::optional<uint16_t> exact = DownloadK(speed)) return exact;
+  long best = -1;
+  for (long s : kLimitSpeeds) {
+    if (s > 0 && s < speed && s > best) best = s;
+  }
+  if (best < 0) return std::nullopt;
+  return DownloadK(best);
+}
+
 void LimitsRecord::SetAllDownloadK(uint16_t k) {
   download_k_low.fill(k);
   download_k_high.fill(k);

@@ -34,7 +34,7 @@ struct LimitsRecord {
   uint16_t security = 0;
   uint16_t daily_time = 0;
   std::array<uint16_t, 12> download_k_low{};  // 300 .. 38400, then local
-  uint16_t limit28 = 0, limit30 = 0;
+  uint16_t limit28 = 0, limit30 = 0;  // the kilobyte ratio and the file ratio (0: none)
   std::array<uint8_t, 6> bytes32{};
   std::array<uint16_t, 6> download_k_high{};  // 21600 .. 64000
   std::array<uint8_t, 6> bytes50{};
@@ -47,6 +47,9 @@ struct LimitsRecord {
   // Download kilobytes per day for a connection speed (0 = local); nullopt for a speed that is not
   // in the table.
   std::optional<uint16_t> DownloadK(long speed) const;
+  // The same, where a speed between those of the table (115200, 56000) takes the figure of the
+  // next lower speed; nullopt only below 300.
+  std::optional<uint16_t> DownloadKAtOrBelow(long speed) const;
   // Sets the figure of every speed, local included.
   void SetAllDownloadK(uint16_t k);
 };

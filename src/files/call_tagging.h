@@ -11,7 +11,9 @@ namespace vx::files {
 class CallTagging {
  public:
   explicit CallTagging(session::NodeSession& session)
-      : session_(session), list(session.caller.user, session.language), page(list) {
+      : session_(session),
+        list(session.caller.user, session.clock, session.node, session.language),
+        page(list) {
     session_.terminal.SetPauseTagging(&page);
   }
   ~CallTagging() { session_.terminal.SetPauseTagging(nullptr); }
@@ -22,7 +24,7 @@ class CallTagging {
   session::NodeSession& session_;
 
  public:
-  BasicTagList list;
+  DownloadTagList list;
   ListingPage page;
 };
 

@@ -10,18 +10,18 @@ namespace vx::files {
 
 namespace {
 
-void ShowRefusal(session::NodeSession& session, const std::string& text) {
+void ShowRefusal(session::NodeSession& session, const std::string& text, bool pause = true) {
   terminal::Terminal& terminal = session.terminal;
   terminal.SetForeground(15);
   terminal.SetBackground(0);
   terminal.Display(text);
   terminal.NewLine();
-  terminal.Delay(1);
+  if (pause) terminal.Delay(1);
 }
 
 void Offer(session::NodeSession& session, ListingPage& page, const ListedFile& file) {
   const std::string refusal = page.tags().Tag(file);
-  if (!refusal.empty()) ShowRefusal(session, refusal);
+  if (!refusal.empty()) ShowRefusal(session, refusal, page.tags().RefusalPauses());
 }
 
 // The words of a line separated by blanks or commas.

@@ -34,7 +34,11 @@ void ApplyLimits(NodeSession& session) {
   }
   if (!limits) return;
   session.clock.daily_time = limits->daily_time;
-  if (const std::optional<uint16_t> k = limits->DownloadK(session.node.connect_speed)) {
+  session.clock.kilobyte_ratio = limits->limit28;
+  session.clock.file_ratio = limits->limit30;
+  // A speed the table does not list has the figure of the next lower one: without it every tag
+  // would be refused at 115200 bps.
+  if (const std::optional<uint16_t> k = limits->DownloadKAtOrBelow(session.node.connect_speed)) {
     session.clock.daily_download_k = *k;
   }
 }

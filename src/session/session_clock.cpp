@@ -46,12 +46,32 @@ SessionTimers::SessionTimers(NodeSession& session)
 void SessionTimers::TimeLeftTick() {
   NodeSession& s = session_;
   if (s.call.terminating) return;
-  terminal::Terminal& terminal = s.terminal;
   SessionClock& clock = s.clock;
   ++clock.session_minutes;
   if (s.caller.user.elapsed < INT16_MAX) ++s.caller.user.elapsed;
   --clock.time_left;
+  // A warning in the middle of a transfer would corrupt its data: it waits for the end, and at
+  // zero minutes the transfer is aborted first (it watches time_left) and the call ends after it.
+  if (s.activity == SessionActivity::kTransfer) {
+    held_warning_ = held_warning_ || clock.time_left < 4;
+    s.window->RefreshStatusPanel();
+    return;
+  }
+  ShowTimeLeft();
+}
 
+void SessionTimers::AfterTransfer() {
+  NodeSession& s = session_;
+  s.terminal.input().idle_seconds = 0;
+  if (!held_warning_ || s.call.terminating) return;
+  held_warning_ = false;
+  ShowTimeLeft();
+}
+
+void SessionTimers::ShowTimeLeft() {
+  NodeSession& s = session_;
+  terminal::Terminal& terminal = s.terminal;
+  SessionClock& clock = s.clock;
   if (clock.time_left <= 0) {
     {
       UncountedLines uncounted(terminal.output());
@@ -84,6 +104,11 @@ void SessionTimers::TimeLeftTick() {
 void SessionTimers::TimeOutTick() {
   NodeSession& s = session_;
   if (s.node.local_mode || s.call.terminating) return;
+  // A transfer watches the carrier itself, and its data are the caller's activity.
+  if (s.activity == SessionActivity::kTransfer) {
+    s.terminal.input().idle_seconds = 0;
+    return;
+  }
   CheckCarrier(s);
 
   terminal::Terminal& terminal = s.terminal;

@@ -18,6 +18,8 @@ struct SessionClock {
   int inactivity_timeout = 0;  // seconds without a key before the call ends; 0: no limit
   int daily_time = 0;          // the day's limit of the caller's security level (LIMITS.VX)
   long daily_download_k = 0;   // the download limit for this call's speed (LIMITS.VX)
+  long kilobyte_ratio = 0;     // downloads per upload, in kilobytes and in files (LIMITS.VX);
+  long file_ratio = 0;         // 0: no ratio
 };
 
 class SessionTimers {
@@ -51,8 +53,13 @@ class SessionTimers {
   // The ticks, for the clocks and the tests.
   void TimeLeftTick();
   void TimeOutTick();
+  // A transfer has ended: the time warning it held back is shown now (or the call ends when no
+  // time is left), and the inactivity count starts afresh.
+  void AfterTransfer();
 
  private:
+  void ShowTimeLeft();
+  bool held_warning_ = false;
   NodeSession& session_;
   platform::Timer time_left_clock_;
   platform::Timer time_out_clock_;

@@ -83,6 +83,8 @@ class FileTest : public ::testing::Test {
     user.date_format = 2;
     user.last_date = "12-06-26";  // the logon has set it to today
     user.default_protocol = 'Z';
+    session->clock.daily_download_k = 100000;
+    session->clock.time_left = 60;
     session->caller.previous_call_date = "12-01-26";
     session->colour_sets = {{{7, 0}, {14, 0}, {11, 1}, {10, 0}, {15, 4}}};
     session->terminal.input().hint = false;
