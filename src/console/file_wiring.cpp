@@ -4,7 +4,10 @@
 #include "console/wiring.h"
 #include "files/area_selection.h"
 #include "files/call_tagging.h"
+#include "files/download.h"
 #include "files/file_listings.h"
+#include "files/protocols.h"
+#include "files/upload.h"
 
 namespace vx::console {
 
@@ -29,6 +32,18 @@ void WireFileFunctions(session::NodeSession& session, menus::MenuEngine& engine,
   });
   functions.Register(37, [&session, tagging](const MenuEntry& e) {
     files::ListNewFiles(session, tagging->page, e.data);
+    return MenuResult::kDone;
+  });
+  functions.Register(33, [&session](const MenuEntry&) {
+    files::UploadFiles(session);
+    return MenuResult::kDone;
+  });
+  functions.Register(59, [&session, tagging](const MenuEntry&) {
+    files::DownloadFiles(session, tagging->list, tagging->page);
+    return MenuResult::kDone;
+  });
+  functions.Register(72, [&session](const MenuEntry&) {
+    files::SelectProtocol(session);
     return MenuResult::kDone;
   });
   functions.Register(50, [&session](const MenuEntry& e) {

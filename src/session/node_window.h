@@ -8,7 +8,7 @@
 
 namespace vx::session {
 
-class NodeWindow : public PageView, public ChatView {
+class NodeWindow : public PageView, public ChatView, public TransferView {
  public:
   virtual ~NodeWindow() = default;
   virtual void Show() {}

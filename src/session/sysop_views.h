@@ -51,4 +51,28 @@ class ChatView {
   virtual void CloseChat() {}
 };
 
+// The transfer window: the file on its way, its progress and a list of what was sent or received.
+// Headless the window's lines go to the node log.
+struct TransferState {
+  std::string file;
+  long long size = 0;    // bytes; 0 when the sender declared none
+  long long bytes = 0;   // so far
+  int elapsed = 0;       // seconds since the transfer began
+  int remaining = 0;     // seconds, estimated from the rate so far
+  std::string status;
+};
+
+class TransferView {
+ public:
+  virtual ~TransferView() = default;
+  // Returns false when there is no window (headless): the lines then go to the log.
+  virtual bool OpenTransfer(std::string_view title) {
+    (void)title;
+    return false;
+  }
+  virtual void ShowTransfer(const TransferState& state) { (void)state; }
+  virtual void AddTransferLine(std::string_view line) { (void)line; }
+  virtual void CloseTransfer() {}
+};
+
 }  // namespace vx::session
