@@ -161,9 +161,11 @@ void ShowEstimate(session::NodeSession& session, DownloadTagList& tags, const Pr
 // finishes it. The engine gives bare names, so files are matched by their place in the batch.
 class SendProgress {
  public:
+  // `sizes`: the files' sizes on disk when the transfer starts, which the engine counts to.
   SendProgress(session::NodeSession& s, DownloadTagList& tags, std::vector<ListedFile> batch,
-               const Protocol& protocol)
-      : session_(s), tags_(tags), batch_(std::move(batch)), protocol_(protocol),
+               std::vector<long long> sizes, const Protocol& protocol)
+      : session_(s), tags_(tags), batch_(std::move(batch)), sizes_(std::move(sizes)),
+        protocol_(protocol),
         started_(s.loop.clock().Monotonic()), file_started_(started_) {}
 
   void Record(std::string_view text, bool line_end) {
@@ -172,14 +174,14 @@ class SendProgress {
       file_started_ = session_.loop.clock().Monotonic();
       state_.file = std::string(text.substr(9));
       state_.bytes = 0;
-      state_.size = position_ <= batch_.size() ? batch_[position_ - 1].header.size : 0;
+      state_.size = position_ <= sizes_.size() ? sizes_[position_ - 1] : 0;
       state_.status = "Sending";
       return;
     }
     if (text.rfind("Bytes Sent:", 0) != 0) return;
     state_.bytes = core::LeadingNumber(core::Trim(text.substr(11)));
     if (line_end && position_ >= 1 && position_ <= batch_.size() &&
-        state_.bytes == static_cast<long long>(batch_[position_ - 1].header.size)) {
+        state_.bytes == sizes_[position_ - 1]) {
       Finish(position_);
     }
   }
@@ -215,6 +217,7 @@ class SendProgress {
   session::NodeSession& session_;
   DownloadTagList& tags_;
   std::vector<ListedFile> batch_;
+  std::vector<long long> sizes_;
   const Protocol& protocol_;
   platform::MonoTime started_, file_started_;
   size_t position_ = 0;
@@ -226,10 +229,15 @@ void Transfer(session::NodeSession& session, DownloadTagList& tags, const Protoc
   std::vector<ListedFile> batch = tags.files();
   if (!protocol.batch && batch.size() > 1) batch.resize(1);
   std::vector<std::string> paths;
-  for (const ListedFile& f : batch) paths.push_back(platform::HostPath(f.full_path, session.env));
+  std::vector<long long> sizes;
+  for (const ListedFile& f : batch) {
+    paths.push_back(platform::HostPath(f.full_path, session.env));
+    struct stat st {};
+    sizes.push_back(::stat(paths.back().c_str(), &st) == 0 ? st.st_size : -1);
+  }
   if (paths.empty()) return;
   const bool window = session.window->OpenTransfer("Download");
-  SendProgress progress(session, tags, batch, protocol);
+  SendProgress progress(session, tags, batch, sizes, protocol);
   EngineHooks hooks;
   hooks.on_record = [&](std::string_view text, bool line_end) {
     progress.Record(text, line_end);

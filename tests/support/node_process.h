@@ -17,15 +17,24 @@
 #include <string>
 #include <vector>
 
+#include "support/loopback.h"
+
 namespace vx::test {
 
 class NodeProcess {
  public:
   // Starts `program` with `args` (add "-H3"), the environment `env`, in `cwd`.
+  // With `tcp` the connection is a loopback TCP connection, on which the node speaks telnet.
   NodeProcess(const std::string& program, const std::vector<std::string>& args,
-              const std::vector<std::string>& env, const std::string& cwd) {
+              const std::vector<std::string>& env, const std::string& cwd, bool tcp = false) {
     int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return;
+    if (tcp) {
+      const std::pair<int, int> pair = LoopbackTcpPair();
+      fds[0] = pair.second;
+      fds[1] = pair.first;
+    } else if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+      return;
+    }
     caller_ = fds[0];
     // Descriptor 3 in the node; the node's end is moved above it first so dup2 always copies.
     const int node_end = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
@@ -103,6 +112,13 @@ class NodeProcess {
     return exit_code_;
   }
   const std::string& received() const { return received_; }
+  // The caller's end of the connection, and what came after the last text waited for.
+  int caller_fd() const { return caller_; }
+  std::string TakeUnseen() {
+    std::string rest = received_.substr(seen_);
+    seen_ = received_.size();
+    return rest;
+  }
 
  private:
   pid_t pid_ = -1;
