@@ -23,13 +23,18 @@ TransferLink::~TransferLink() {
   data_.reset();
   status_.reset();
   ended_.reset();
-  if (old_receive_) comm_.ExchangeReceiveHandler(std::move(old_receive_));
-  comm_.SetRawInput(old_raw_);
+  // The handler before the transfer goes back even when there was none: the link's own must not
+  // outlive it (it would swallow the caller's next keys).
+  if (started_) {
+    comm_.ExchangeReceiveHandler(std::move(old_receive_));
+    comm_.SetRawInput(old_raw_);
+  }
 }
 
 bool TransferLink::Start(const std::vector<std::string>& argv, const std::string& directory,
                          std::string& error) {
   if (!child_.Start(argv, directory, error)) return false;
+  started_ = true;
   old_raw_ = comm_.raw_input();
   comm_.SetRawInput(true);
   old_receive_ = comm_.ExchangeReceiveHandler([this] { TakeFromLine(); });

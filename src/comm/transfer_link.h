@@ -76,6 +76,7 @@ class TransferLink {
   platform::PipedProcess child_;
   std::function<void()> old_receive_;
   bool old_raw_ = false;
+  bool started_ = false;
   RecordHandler on_record_;
   std::unique_ptr<platform::FdWatcher> data_;
   std::unique_ptr<platform::FdWatcher> status_;
