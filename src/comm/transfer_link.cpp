@@ -43,11 +43,10 @@ bool TransferLink::Start(const std::vector<std::string>& argv, const std::string
   status_ = std::make_unique<platform::FdWatcher>(loop_, child_.status(), POLLIN,
                                                   [this](short revents) { OnStatus(revents); });
   if (child_.pidfd() >= 0) {
-    ended_ = std::make_unique<platform::FdWatcher>(loop_, child_.pidfd(), POLLIN,
-                                                   [this](short) {
-                                                     // A reaped child's pidfd stays readable.
-                                                     if (child_.Check()) ended_.reset();
-                                                   });
+    ended_ = std::make_unique<platform::FdWatcher>(loop_, child_.pidfd(), POLLIN, [this](short) {
+      // A reaped child's pidfd stays readable.
+      if (child_.Check()) ended_.reset();
+    });
   } else {
     look_for_end_ = std::make_unique<platform::Timer>(loop_, std::chrono::milliseconds(200),
                                                       [this] { child_.Check(); });
@@ -103,14 +102,25 @@ void TransferLink::Run(const std::function<bool()>& check) {
     record_.clear();
     if (on_record_) on_record_(last, false);
   }
-  // The caller's program may still be talking (a cancel, an acknowledgement): not keys.
+  // An engine that was stopped or gave up may not have told the caller's program, which would
+  // go on retrying into the next prompts: the cancel sequence every X/Y/ZModem program knows
+  // (eight CANs, then backspaces over them on a terminal).
+  if ((aborted_ || exit_code() != 0) && comm_.CarrierDetect())
+    comm_.SendText(std::string(8, '\x18') + std::string(10, '\b'));
+  // The caller's program may still be talking (a cancel, its retries, an acknowledgement): none
+  // of it is keys. What comes is dropped until the line has been quiet for kSettleTime, for at
+  // most kSettleLimit.
+  to_child_.clear();
   if (comm_.CarrierDetect()) {
+    last_input_ = loop_.clock().Monotonic();
+    platform::Timer look(loop_, std::chrono::milliseconds(100), [] {});
+    look.SetEnabled(true);
     loop_.WaitUntil(
         [&] {
-          comm_.DiscardInput();
-          return !comm_.CarrierDetect();
+          TakeFromLine();
+          return !comm_.CarrierDetect() || loop_.clock().Monotonic() - last_input_ >= kSettleTime;
         },
-        kSettleTime);
+        kSettleLimit);
   }
   comm_.DiscardInput();
 }
@@ -129,6 +139,7 @@ void TransferLink::TakeFromLine() {
   if (!to_child_.empty()) return;  // the rest waits in the line, which stops reading when full
   std::string bytes = comm_.ReadReceived();
   if (bytes.empty()) return;
+  last_input_ = loop_.clock().Monotonic();
   from_caller_ += bytes.size();
   if (child_.data() < 0 || child_.ended()) return;  // nobody to take them
   to_child_ = std::move(bytes);

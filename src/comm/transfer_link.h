@@ -8,9 +8,10 @@
 // Output from the engine is read only while the line has room for it, and the caller's bytes are
 // taken from the line only as fast as the engine reads them, so neither side can make the node's
 // memory grow. Aborting is SIGTERM to the engine's process group (it sends its cancel sequence),
-// then SIGKILL when it has not ended within kKillAfter. After the engine has ended, what the
-// caller's program still sends for kSettleTime (the tail of its cancel or its last
-// acknowledgements) is discarded, so that it never reaches the next prompt as keys.
+// then SIGKILL when it has not ended within kKillAfter; the caller's program is then sent the
+// cancel sequence. After the engine has ended, what the caller's program still sends (the tail of
+// its cancel, its retries, its last acknowledgements) is discarded until the line has been quiet
+// for kSettleTime, so that it never reaches the next prompt as keys.
 #pragma once
 
 #include <chrono>
@@ -33,6 +34,7 @@ class TransferLink {
   static constexpr size_t kChunk = 16 * 1024;
   static constexpr std::chrono::seconds kKillAfter{5};
   static constexpr std::chrono::milliseconds kSettleTime{1000};
+  static constexpr std::chrono::seconds kSettleLimit{10};
   // A record of the engine longer than this is cut (the engine's records are short).
   static constexpr size_t kRecordLimit = 1024;
 
@@ -77,6 +79,7 @@ class TransferLink {
   std::function<void()> old_receive_;
   bool old_raw_ = false;
   bool started_ = false;
+  platform::MonoTime last_input_{};  // when the caller's side last sent something
   RecordHandler on_record_;
   std::unique_ptr<platform::FdWatcher> data_;
   std::unique_ptr<platform::FdWatcher> status_;

@@ -152,13 +152,14 @@ TEST_F(TransferCallTest, AHostileNameIsRefusedWithNothingWritten) {
   Answer(*node, "in Small utilities (", "U");
   Answer(*node, "[Q]uit: ", "C");
   ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
+  // The caller's sz does not always take the cancel and may retry for a while, its relay taking
+  // what the node shows meanwhile: the caller hangs up after a few seconds instead.
   test::RunTelnetTransfer(node->caller_fd(), {"sz", "-f", (dir_ / "x/evil")},
-                          (dir_ / "caller"), node->TakeUnseen(), true, 20s);
-  ASSERT_TRUE(node->WaitFor("in Small utilities (")) << node->received();
-  node->Type("Q");
-  Answer(*node, "minutes left): ", "G");
-  Answer(*node, "log off? ", "Y");
+                          (dir_ / "caller"), node->TakeUnseen(), true, 4s);
+  node->HangUp();
   EXPECT_EQ(node->Wait(), 0);
+  EXPECT_NE(test::ReadFile(system_ + "/logs/node1.log").find("Refused file name: "),
+            std::string::npos);
   EXPECT_EQ(test::ReadFile(database + "hdr/fdb1.hdr"), headers);
   for (const auto& entry : fs::recursive_directory_iterator(system_)) {
     EXPECT_EQ(entry.path().filename().string().find("evil"), std::string::npos) << entry.path();
