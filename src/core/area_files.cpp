@@ -2,6 +2,7 @@
 #include "core/area_files.h"
 
 #include "core/record_stream.h"
+#include "core/text.h"
 #include "platform/dos_path.h"
 
 namespace vx::core {
@@ -147,6 +148,18 @@ bool ForbidsFlags(const FlagSet& forbidden, const FlagSet& caller) {
     if ((forbidden[g] & caller[g]) != 0) return false;
   }
   return true;
+}
+
+FlagSet CallerFlags(const UserRecord& user) {
+  FlagSet flags{};
+  for (size_t g = 0; g < flags.size(); ++g) flags[g] = FlagTextToByte(user.flags[g]);
+  return flags;
+}
+
+bool MaySeeGroup(const GroupRecord& group, const UserRecord& user) {
+  const FlagSet flags = CallerFlags(user);
+  return !Trim(group.name).empty() && user.security >= group.security &&
+         AllowsFlags(group.flags, flags) && ForbidsFlags(group.not_flags, flags);
 }
 
 }  // namespace vx::core

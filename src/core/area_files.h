@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/area_records.h"
+#include "core/user_record.h"
 #include "platform/environment.h"
 
 namespace vx::core {
@@ -69,5 +70,11 @@ class AreaFiles {
 // and no flag set in `forbidden` is. Flags are bytes (bit 0 = flag 1), one per group A..D.
 bool AllowsFlags(const FlagSet& required, const FlagSet& caller);
 bool ForbidsFlags(const FlagSet& forbidden, const FlagSet& caller);
+
+// The caller's flags as the access checks compare them.
+FlagSet CallerFlags(const UserRecord& user);
+// A message or file group is listed to the caller: it has a name, and the caller's security and
+// flags let them see it.
+bool MaySeeGroup(const GroupRecord& group, const UserRecord& user);
 
 }  // namespace vx::core

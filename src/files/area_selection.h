@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "session/area_list.h"
 #include "session/node_session.h"
 
 namespace vx::files {
@@ -19,8 +20,7 @@ void SelectFileArea(session::NodeSession& session, std::string_view data);
 // LoadFileArea: the area numbered by the caller's FileArea in group FileGroup (0 counts as 1).
 void LoadFileArea(session::NodeSession& session);
 
-// A number typed at a list prompt: nullopt for nothing typed, -1 for anything that is not a
-// number from 1 to `highest`.
-std::optional<long long> ParseListNumber(std::string_view typed, long long highest = 65535);
+// A number typed at a list prompt (see session/area_list.h).
+using session::ParseListNumber;
 
 }  // namespace vx::files

@@ -11,16 +11,8 @@ namespace {
 constexpr uint8_t kInEveryGroup = 1;
 }  // namespace
 
-core::FlagSet CallerFlags(const core::UserRecord& user) {
-  core::FlagSet flags{};
-  for (size_t g = 0; g < flags.size(); ++g) flags[g] = core::FlagTextToByte(user.flags[g]);
-  return flags;
-}
-
 bool MaySeeFileGroup(const core::GroupRecord& group, const core::UserRecord& user) {
-  const core::FlagSet flags = CallerFlags(user);
-  return !core::Trim(group.name).empty() && user.security >= group.security &&
-         core::AllowsFlags(group.flags, flags) && core::ForbidsFlags(group.not_flags, flags);
+  return core::MaySeeGroup(group, user);
 }
 
 bool MaySeeFileArea(const core::FileAreaRecord& area, const core::UserRecord& user) {

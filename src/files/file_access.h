@@ -12,8 +12,8 @@
 
 namespace vx::files {
 
-// The caller's flag groups A..D as bytes, bit 0 = flag 1.
-core::FlagSet CallerFlags(const core::UserRecord& user);
+// The caller's flags as the access checks compare them.
+using core::CallerFlags;
 
 // A group is shown when it has a name, the caller's security reaches its level and the caller's
 // flags hold every flag it requires and none it forbids.

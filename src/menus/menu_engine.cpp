@@ -16,12 +16,6 @@ namespace {
 
 constexpr uint8_t kEmptyGlobalSlot = 0xFF;
 
-core::FlagSet CallerFlags(const core::UserRecord& user) {
-  core::FlagSet flags{};
-  for (size_t g = 0; g < flags.size(); ++g) flags[g] = core::FlagTextToByte(user.flags[g]);
-  return flags;
-}
-
 std::string HexColour(int attribute) {
   char text[8];
   std::snprintf(text, sizeof text, "%02X", attribute & 0xFF);
@@ -43,7 +37,7 @@ bool MenuEngine::Available(const MenuEntry& e) const {
   const core::UserRecord& user = session_.caller.user;
   if (user.security < e.min_security) return false;
   if (e.max_security != 0 && user.security > e.max_security) return false;
-  const core::FlagSet flags = CallerFlags(user);
+  const core::FlagSet flags = core::CallerFlags(user);
   if (!core::AllowsFlags(e.required_flags, flags)) return false;
   if (!core::ForbidsFlags(e.forbidden_flags, flags)) return false;
   const long speed = session_.node.connect_speed;
@@ -91,7 +85,7 @@ void MenuEngine::StepMessageArea(char direction) {
   const core::AreaFiles files = session_.AreaFiles();
   const std::vector<core::MessageAreaRecord> records = files.MessageAreas();
   const core::UserRecord& user = session_.caller.user;
-  const core::FlagSet flags = CallerFlags(user);
+  const core::FlagSet flags = core::CallerFlags(user);
   const bool group_only = direction == '+' || direction == '-';
   const bool forward = direction == '+' || direction == '>';
   const uint16_t current_record = files.MessageAreaRecordNumber(user.msg_area);
@@ -118,7 +112,7 @@ void MenuEngine::StepFileArea(char direction) {
   const core::AreaFiles files = session_.AreaFiles();
   const std::vector<core::FileAreaRecord> records = files.FileAreas();
   const core::UserRecord& user = session_.caller.user;
-  const core::FlagSet flags = CallerFlags(user);
+  const core::FlagSet flags = core::CallerFlags(user);
   const bool group_only = direction == '+' || direction == '-';
   const bool forward = direction == '+' || direction == '>';
   const uint32_t group = session_.areas.file.group;

@@ -9,108 +9,26 @@
 
 #include "core/text.h"
 #include "messages/message_access.h"
+#include "session/area_list.h"
 
 namespace vx::messages {
 
 namespace {
 
-constexpr int kListColumn2 = 40;  // 0-based: the second column starts at column 41
 // The group names of the group list and the area names of the personal-mail scan are shown in the
 // colour of colour set 3 (preset 2), which the sysop configures.
 constexpr int kNamePreset = 2;
 
-// The numbers shown in the list now; only these are taken at the prompt.
-using ListedNumbers = std::bitset<65536>;
-
-// Lists entries in one or two columns. Each row starts with a line end, so the page pause runs
-// before a row is shown; a No at the more prompt ends the list.
-class ColumnList {
- public:
-  ColumnList(terminal::Terminal& terminal, bool one_column)
-      : terminal_(terminal), one_column_(one_column) {}
-
-  // False when the caller stopped the list at a more prompt.
-  bool Next() {
-    if (second_column_) {
-      terminal_.MoveToColumn(kListColumn2);
-    } else {
-      terminal_.NewLine();
-      if (terminal_.output().stop_answer == "N") return false;
-    }
-    if (!one_column_) second_column_ = !second_column_;
-    return true;
-  }
-
- private:
-  terminal::Terminal& terminal_;
-  bool one_column_;
-  bool second_column_ = false;
-};
-
-void ShowHeading(terminal::Terminal& terminal, const std::string& text) {
-  terminal.NewLine();
-  terminal.SetForeground(15);
-  terminal.SetBackground(0);
-  terminal.Display(text);
-  terminal.NewLine();
-}
-
-void ShowRangeMessage(session::NodeSession& session) {
-  terminal::Terminal& terminal = session.terminal;
-  terminal.NewLine();
-  terminal.ShowPrompt(58);
-  terminal.Display(" 1-65535");
-  terminal.NewLine();
-}
-
-void ShowNotListed(session::NodeSession& session) {
-  terminal::Terminal& terminal = session.terminal;
-  terminal.SetForeground(12);
-  terminal.SetBackground(0);
-  terminal.Display(session.language.Text(230));
-  terminal.Delay(1);
-  terminal.NewLine();
-}
-
-// Asks for a listed number with prompt `entry`: nullopt for Enter.
-std::optional<uint16_t> AskListed(session::NodeSession& session, int entry,
-                                  const ListedNumbers& listed) {
-  terminal::Terminal& terminal = session.terminal;
-  terminal.NewLine();
-  terminal.NewLine();
-  for (;;) {
-    terminal.SetForeground(15);
-    terminal.SetBackground(0);
-    terminal.Display(session.language.Text(entry));
-    const std::optional<long long> number = ParseListNumber(terminal.InputDigits(5));
-    if (!number) {
-      terminal.NewLine();
-      return std::nullopt;
-    }
-    if (*number < 1) {
-      ShowRangeMessage(session);
-      continue;
-    }
-    if (!listed.test(static_cast<size_t>(*number))) {
-      terminal.NewLine();
-      ShowNotListed(session);
-      continue;
-    }
-    terminal.NewLine();
-    return static_cast<uint16_t>(*number);
-  }
-}
-
 void SelectGroup(session::NodeSession& session, bool one_column) {
   terminal::Terminal& terminal = session.terminal;
   const core::UserRecord& user = session.caller.user;
-  ShowHeading(terminal, session.language.Text(655));
+  session::ShowListHeading(terminal, session.language.Text(655));
   std::string problem;
   const std::vector<core::GroupRecord> groups = session.AreaFiles().MessageGroups(&problem);
   if (!problem.empty()) session.log.WriteLog("Message groups: " + problem);
 
-  auto listed = std::make_unique<ListedNumbers>();
-  ColumnList list(terminal, one_column);
+  auto listed = std::make_unique<session::ListedNumbers>();
+  session::ColumnList list(terminal, one_column);
   terminal.output().stop_answer.clear();
   for (const core::GroupRecord& group : groups) {
     if (group.number == 0 || listed->test(group.number) || !MaySeeGroup(group, user)) continue;
@@ -124,7 +42,7 @@ void SelectGroup(session::NodeSession& session, bool one_column) {
     listed->set(group.number);
   }
   terminal.EndListing();
-  if (const auto chosen = AskListed(session, 645, *listed)) {
+  if (const auto chosen = session::AskListedNumber(session, 645, *listed)) {
     session.caller.user.msg_group = *chosen;
   }
 }
@@ -142,16 +60,6 @@ std::optional<uint16_t> GroupOption(const std::string& data, bool* present) {
 }
 
 }  // namespace
-
-std::optional<long long> ParseListNumber(std::string_view typed, long long highest) {
-  const std::string text = core::Trim(typed);
-  if (text.empty()) return std::nullopt;
-  const bool digits =
-      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (!digits || text.size() > 12) return -1;
-  const long long number = std::stoll(text);
-  return number >= 1 && number <= highest ? number : -1;
-}
 
 void LoadMessageArea(session::NodeSession& session) {
   session.areas.LoadMessageArea(session.AreaFiles(), session.caller.user);
@@ -173,13 +81,13 @@ void SelectMessageArea(session::NodeSession& session, std::string_view optional_
     SelectGroup(session, one_column);
   }
 
-  ShowHeading(terminal, session.language.Text(229));
+  session::ShowListHeading(terminal, session.language.Text(229));
   std::string problem;
   const std::vector<core::MessageAreaRecord> areas = session.AreaFiles().MessageAreas(&problem);
   if (!problem.empty()) session.log.WriteLog("Message areas: " + problem);
 
-  auto listed = std::make_unique<ListedNumbers>();
-  ColumnList list(terminal, one_column);
+  auto listed = std::make_unique<session::ListedNumbers>();
+  session::ColumnList list(terminal, one_column);
   terminal.output().stop_answer.clear();
   for (const core::MessageAreaRecord& area : areas) {
     if (area.area_number == 0 || !MayReadArea(area, user)) continue;
@@ -195,7 +103,7 @@ void SelectMessageArea(session::NodeSession& session, std::string_view optional_
   }
   terminal.EndListing();
 
-  const std::optional<uint16_t> chosen = AskListed(session, 235, *listed);
+  const std::optional<uint16_t> chosen = session::AskListedNumber(session, 235, *listed);
   if (!chosen) {
     user.msg_group = group_on_entry;
     return;

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string_view>
 
+#include "session/area_list.h"
 #include "session/node_session.h"
 
 namespace vx::messages {
@@ -22,8 +23,7 @@ void SelectMessageArea(session::NodeSession& session, std::string_view optional_
 // Loads the area numbered by the caller's MsgArea as the current message area.
 void LoadMessageArea(session::NodeSession& session);
 
-// A number typed at a prompt: nullopt for an empty answer, -1 for anything that is not a number
-// from 1 to `highest` ("-1", "0", "65536" for a list of areas, which are numbered up to 65535).
-std::optional<long long> ParseListNumber(std::string_view typed, long long highest = 65535);
+// A number typed at a list prompt (see session/area_list.h).
+using session::ParseListNumber;
 
 }  // namespace vx::messages

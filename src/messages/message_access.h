@@ -5,17 +5,17 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/area_files.h"
 #include "core/area_records.h"
 #include "core/user_record.h"
 
 namespace vx::messages {
 
-// The caller's flag groups A..D as bytes, bit 0 = flag 1.
-core::FlagSet CallerFlags(const core::UserRecord& user);
+// The caller's flags as the access checks compare them.
+using core::CallerFlags;
 
-// A group is shown when it has a name, the caller's security reaches its level and the caller's
-// flags hold every flag it requires and none it forbids.
-bool MaySeeGroup(const core::GroupRecord& group, const core::UserRecord& user);
+// A group is listed to the caller (see core/area_files.h).
+using core::MaySeeGroup;
 // An area may be read when it has a name, the caller's security reaches its read level and the
 // caller's flags pass its read flags and read "not" flags.
 bool MayReadArea(const core::MessageAreaRecord& area, const core::UserRecord& user);
