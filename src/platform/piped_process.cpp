@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/child_status.h"
+
 extern char** environ;
 
 namespace vx::platform {
@@ -92,7 +94,7 @@ bool PipedProcess::Start(const std::vector<std::string>& argv, const std::string
   status_ = errors[0];
   NonBlocking(data_);
   NonBlocking(status_);
-  pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
+  pidfd_ = PidFdOpen(pid_);
   return true;
 }
 
@@ -102,7 +104,7 @@ bool PipedProcess::Check() {
   const pid_t got = ::waitpid(pid_, &status, WNOHANG);
   if (got != pid_) return false;
   reaped_ = true;
-  exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  exit_code_ = ExitCodeOf(status);
   CloseIf(pidfd_);
   return true;
 }

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/child_status.h"
+
 extern char** environ;
 
 namespace vx::platform {
@@ -37,19 +39,6 @@ std::vector<std::string> SplitCommandLine(std::string_view command) {
   if (in_word) words.push_back(word);
   return words;
 }
-
-namespace {
-
-// glibc 2.36's <sys/pidfd.h> cannot be included from C++; the system call is the same.
-int PidFdOpen(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
-
-int ExitCodeOf(int status) {
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
-}
-
-}  // namespace
 
 // The child for as long as it runs. Left by an exception (the end of the call), it ends the
 // child's process group and reaps it.

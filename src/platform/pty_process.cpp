@@ -17,20 +17,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/child_status.h"
+
 extern char** environ;
 
 namespace vx::platform {
 
 namespace {
-
-// glibc 2.36's <sys/pidfd.h> cannot be included from C++; the system call is the same.
-int PidFdOpen(pid_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); }
-
-int ExitCodeOf(int status) {
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
-}
 
 // The node's environment with the options' entries put in place of any of the same name.
 std::vector<std::string> ProgramEnvironment(const std::vector<std::string>& extra) {
