@@ -43,10 +43,16 @@ TEST(DemoWalkthrough, ANewCallerRegistersBrowsesEveryMenuAndLogsOff) {
   answer("addressed to you?", "n");
   answer("last call?", "n");
   // Every menu of the main menu, and back.
-  for (const char* menu : {"M", "F", "D"}) {
+  for (const char* menu : {"M", "F"}) {
     answer("minutes left): ", menu);
     answer("min): ", "Q");
   }
+  // The demo's door shows what the drop files say and waits for Enter.
+  answer("minutes left): ", "D");
+  answer("min): ", "1");
+  answer("caller NORA NEWCOMER from HARBOUR", "");
+  answer("go back to the board. ", "\r");
+  answer("min): ", "Q");
   answer("minutes left): ", "S");
   answer("min): ", "M");  // page pause off: no more prompts in the rest of the walk
   answer("min): ", "C");  // clear screen off
