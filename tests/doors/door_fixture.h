@@ -17,6 +17,7 @@
 #include "session/line_program.h"
 #include "session/node_session.h"
 #include "support/logon_system.h"
+#include "support/socket_call.h"
 #include "support/test_caller.h"
 
 namespace vx::doors::testing {
@@ -53,18 +54,10 @@ class DoorTest : public ::testing::Test {
   DoorTest() : clock(platform::WallTime(kNoon)), loop(clock), env({"VX=" + system.dir.path()}), log(clock, env) {
     test::PutString(system.config, 1259, "The Lighthouse");
     system.WriteConfig();
-    int fds[2];
-    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-    line = std::make_unique<comm::RawSocketLine>(loop, fds[0]);
-    std::string error;
-    EXPECT_TRUE(line->OpenPort(error));
-    caller = std::make_unique<test::TestCaller>(loop, fds[1]);
+    test::ConnectCaller(loop, line, caller);
     log.SetFileName(system.dir / "NODE2.LOG");
     session = std::make_unique<session::NodeSession>(loop, console, log, *line, env);
-    session->config.system_path = system.dir.path() + "/";
-    session->config.menu_path = session->config.system_path;
-    session->config.text_path = session->config.system_path;
-    session->config.msgbase_path = session->config.system_path;
+    test::UseSystemDirectory(*session, system.dir.path() + "/");
     session->config_snapshot.SetSystemPath(session->config.system_path);
     session->node.number = 2;
     session->node.connect_speed = 19200;

@@ -14,6 +14,7 @@
 #include "platform/process_exit.h"
 #include "session/node_session.h"
 #include "support/mini_system.h"
+#include "support/socket_call.h"
 #include "support/test_caller.h"
 
 namespace vx::menus::testing {
@@ -40,18 +41,10 @@ class MenuTest : public ::testing::Test {
         loop(clock),
         env({"VX=" + system.dir.path()}),
         log(clock, env) {
-    int fds[2];
-    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    line = std::make_unique<comm::RawSocketLine>(loop, fds[0]);
-    std::string error;
-    EXPECT_TRUE(line->OpenPort(error));
-    caller = std::make_unique<test::TestCaller>(loop, fds[1]);
+    test::ConnectCaller(loop, line, caller);
     log.SetFileName(system.dir / "NODE1.LOG");
     session = std::make_unique<session::NodeSession>(loop, console, log, *line, env);
-    session->config.system_path = system.dir.path() + "/";
-    session->config.menu_path = session->config.system_path;
-    session->config.text_path = session->config.system_path;
-    session->config.msgbase_path = session->config.system_path;
+    test::UseSystemDirectory(*session, system.dir.path() + "/");
     session->caller.user.name = "Ann Caller";
     session->caller.user.security = 20;
     session->caller.user.screen_length = 24;

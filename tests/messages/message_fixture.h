@@ -17,6 +17,7 @@
 #include "messages/jam_base.h"
 #include "session/node_session.h"
 #include "support/mini_system.h"
+#include "support/socket_call.h"
 #include "support/test_caller.h"
 
 namespace vx::messages::testing {
@@ -55,20 +56,11 @@ class MessageTest : public ::testing::Test {
         loop(clock),
         env({"VX=" + system.dir.path()}),
         log(clock, env) {
-    int fds[2];
-    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    line = std::make_unique<comm::RawSocketLine>(loop, fds[0]);
-    std::string error;
-    EXPECT_TRUE(line->OpenPort(error));
-    caller = std::make_unique<test::TestCaller>(loop, fds[1]);
+    test::ConnectCaller(loop, line, caller);
     log.SetFileName(system.dir / "NODE1.LOG");
     session = std::make_unique<session::NodeSession>(loop, console, log, *line, env);
     const std::string dir = system.dir.path() + "/";
-    session->config.system_path = dir;
-    session->config.menu_path = dir;
-    session->config.text_path = dir;
-    session->config.msgbase_path = dir;
-    session->config.hudson_path = dir;
+    test::UseSystemDirectory(*session, dir);
     core::UserRecord& user = session->caller.user;
     user.name = "Ann Caller";
     user.handle = "Annie";

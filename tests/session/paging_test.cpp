@@ -9,6 +9,7 @@
 #include "session/session_clock.h"
 #include "support/mini_system.h"
 #include "support/recording_console.h"
+#include "support/socket_call.h"
 #include "support/test_caller.h"
 
 namespace vx::session {
@@ -52,16 +53,10 @@ class PagingTest : public ::testing::Test {
         loop(clock),
         env({"VX=" + system.dir.path()}),
         log(clock, env) {
-    int fds[2];
-    EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    line = std::make_unique<comm::RawSocketLine>(loop, fds[0]);
-    std::string error;
-    EXPECT_TRUE(line->OpenPort(error));
-    caller = std::make_unique<test::TestCaller>(loop, fds[1]);
+    test::ConnectCaller(loop, line, caller);
     log.SetFileName(system.dir / "NODE1.LOG");
     session = std::make_unique<NodeSession>(loop, console, log, *line, env);
-    session->config.system_path = system.dir.path() + "/";
-    session->config.text_path = session->config.system_path;
+    test::UseSystemDirectory(*session, system.dir.path() + "/");
     session->config_snapshot.SetSystemPath(session->config.system_path);
     session->caller.user.name = "Ann Caller";
     session->caller.user.screen_length = 24;
