@@ -2,10 +2,13 @@
 // of two files (one of 300,000 bytes of 0xFF) arrives identical and is counted; a ZModem upload
 // lands under its short name in the upload directory and in the area's database; a hostile name
 // is refused with nothing written.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -54,8 +57,9 @@ class TransferCallTest : public ::testing::Test {
     return node;
   }
   void Answer(test::NodeProcess& node, const std::string& text, const std::string& keys) {
-    ASSERT_TRUE(node.WaitFor(text)) << "no \"" << text << "\" in:\n"
-                                    << node.received().substr(node.received().size() > 600 ? node.received().size() - 600 : 0);
+    ASSERT_TRUE(node.WaitFor(text))
+        << "no \"" << text << "\" in:\n"
+        << node.received().substr(node.received().size() > 600 ? node.received().size() - 600 : 0);
     node.Type(keys);
   }
   void LogOff(test::NodeProcess& node) {
@@ -88,8 +92,8 @@ TEST_F(TransferCallTest, ZModemDownloadOfTwoFilesArrivesIdenticalAndIsCounted) {
   Answer(*node, "list of files? ", "N");
   Answer(*node, "[Q]uit: ", "D");
   ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
-  const test::TransferResult got = test::RunTelnetTransfer(
-      node->caller_fd(), {"rz", "-R"}, (dir_ / "caller"), node->TakeUnseen());
+  const test::TransferResult got = test::RunTelnetTransfer(node->caller_fd(), {"rz", "-R"},
+                                                           (dir_ / "caller"), node->TakeUnseen());
   EXPECT_EQ(got.exit_code, 0) << got.error_output;
   Answer(*node, "go on...", " ");  // any key but Enter
   LogOff(*node);
@@ -106,15 +110,46 @@ TEST_F(TransferCallTest, ZModemDownloadOfTwoFilesArrivesIdenticalAndIsCounted) {
   EXPECT_EQ(Long(users, 472) - Long(users_before, 472), Long(users, 476) - Long(users_before, 476));
 }
 
+// Little-endian bytes of a 32-bit number.
+std::string Le32(uint32_t v) {
+  return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF),
+          static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 24 & 0xFF)};
+}
+
+// A packed DOS date of a day (the time half 0).
+uint32_t PackedDay(int year, int month, int day) {
+  return static_cast<uint32_t>((year - 1980) << 9 | month << 5 | day) << 16;
+}
+
+uint32_t PackedToday() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  return PackedDay(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+}
+
 TEST_F(TransferCallTest, ZModemUploadLandsUnderItsShortNameAndIsAdded) {
   const std::string database = system_ + "/filebase/";
   const std::string headers = test::ReadFile(database + "hdr/fdb1.hdr");
   const std::string index = test::ReadFile(database + "idx/fdb1.idx");
+  const std::string texts = test::ReadFile(database + "txt/fdb1.txt");
+  const std::string users_before = Users();
+  const std::string upload = (dir_ / "caller/a long upload name.txt");
   {
-    std::ofstream out((dir_ / "caller/a long upload name.txt"), std::ios::binary);
-    out << std::string(5000, '\xff') << "\r\0\xff\xfa" << "end";
+    std::ofstream out(upload, std::ios::binary);
+    out << std::string(5000, '\xff') << "\r\0\xff\xfa"
+        << "end";
   }
-  const std::string sent = test::ReadFile((dir_ / "caller/a long upload name.txt"));
+  // The sender's date: 15 March 1999 at noon.
+  std::tm sent_tm{};
+  sent_tm.tm_year = 99;
+  sent_tm.tm_mon = 2;
+  sent_tm.tm_mday = 15;
+  sent_tm.tm_hour = 12;
+  sent_tm.tm_isdst = -1;
+  const timespec times[2] = {{std::mktime(&sent_tm), 0}, {std::mktime(&sent_tm), 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, upload.c_str(), times, 0), 0);
+  const std::string sent = test::ReadFile(upload);
   auto node = Call();
   Answer(*node, "in Small utilities (", "U");
   Answer(*node, "[Q]uit: ", "C");
@@ -123,24 +158,58 @@ TEST_F(TransferCallTest, ZModemUploadLandsUnderItsShortNameAndIsAdded) {
       test::RunTelnetTransfer(node->caller_fd(), {"sz", "-b", "a long upload name.txt"},
                               (dir_ / "caller"), node->TakeUnseen());
   EXPECT_EQ(got.exit_code, 0) << got.error_output;
-  Answer(*node, "Describe the file", "Knots, in a long name\r\r");
+  // A description beginning with "/" makes the file private.
+  Answer(*node, "Describe the file", "/Knots, in a long name\r\r");
   Answer(*node, "Your choice: ", "S");
   ASSERT_TRUE(node->WaitFor("in Small utilities (")) << node->received();
+  const uint32_t today = PackedToday();
   node->Type("Q");
   Answer(*node, "minutes left): ", "G");
   Answer(*node, "log off? ", "Y");
   EXPECT_EQ(node->Wait(), 0);
   EXPECT_TRUE(test::ReadFile(system_ + "/files/utils/ALONGU~1.TXT") == sent);
+
+  const std::string name(
+      "\x0c"
+      "ALONGU~1.TXT",
+      13);
+  const uint32_t offset = static_cast<uint32_t>(texts.size());
+  std::string header = name;                           // 0: string[12]
+  header += Le32(static_cast<uint32_t>(sent.size()));  // 13: size
+  header += Le32(0);                                   // 17: CRC
+  header += std::string(
+                "\x09"
+                "Sam Sysop") +
+            std::string(26, '\0');         // 21: string[35]
+  header += Le32(today);                   // 57: upload date
+  header += Le32(PackedDay(1999, 3, 15));  // 61: the sender's date
+  header += Le32(today);                   // 65: last download
+  header += std::string("\0\0", 2);        // 69: times downloaded
+  header += '\x02';                        // 71: attribute, private
+  header += std::string(16 + 80, '\0');    // 72, 88: six empty string[15]
+  header += std::string("\0\0", 2);        // 168: cost
+  header += Le32(offset);                  // 170: description offset
+  header += std::string(20, '\0');         // 174: reserved
+  ASSERT_EQ(header.size(), 194u);
+  std::string index_record = name + Le32(today) + std::string(20, '\0') + Le32(offset);
+  ASSERT_EQ(index_record.size(), 41u);
+
   const std::string new_headers = test::ReadFile(database + "hdr/fdb1.hdr");
   const std::string new_index = test::ReadFile(database + "idx/fdb1.idx");
+  const std::string new_texts = test::ReadFile(database + "txt/fdb1.txt");
   ASSERT_EQ(new_headers.size(), headers.size() + 194);
   ASSERT_EQ(new_index.size(), index.size() + 41);
-  EXPECT_EQ(new_headers.substr(0, 13), headers.substr(0, 13));
-  EXPECT_EQ(new_headers.substr(headers.size(), 13), std::string("\x0c" "ALONGU~1.TXT", 13));
-  EXPECT_EQ(Long(new_headers, headers.size() + 13), static_cast<int32_t>(sent.size()));
-  EXPECT_EQ(new_index.substr(index.size(), 13), std::string("\x0c" "ALONGU~1.TXT", 13));
+  EXPECT_EQ(new_headers.substr(0, headers.size()), headers);
+  EXPECT_EQ(new_index.substr(0, index.size()), index);
+  EXPECT_EQ(new_texts.substr(0, texts.size()), texts);
+  EXPECT_TRUE(new_headers.substr(headers.size()) == header);
+  EXPECT_TRUE(new_index.substr(index.size()) == index_record);
+  // The line as typed, with its line end, without the "/", and the zero byte.
+  EXPECT_EQ(new_texts.substr(texts.size()), std::string("Knots, in a long name\r\n\0", 24));
+  // Uploads (offset 460) and UploadsK (468) grew by the file.
   const std::string users = Users();
-  EXPECT_GE(Long(users, 460), 1);  // Uploads
+  EXPECT_EQ(Long(users, 460) - Long(users_before, 460), 1);
+  EXPECT_EQ(Long(users, 468) - Long(users_before, 468), static_cast<int32_t>(sent.size() / 1024));
 }
 
 TEST_F(TransferCallTest, AHostileNameIsRefusedWithNothingWritten) {
