@@ -135,10 +135,10 @@ void ShowEstimate(session::NodeSession& session, DownloadTagList& tags, const Pr
     session.log.WriteLog("Tagged file is missing: " + f.full_path);
   });
   const long speed = session.node.connect_speed;
-  const long minutes =
-      speed > 0 ? static_cast<long>(static_cast<double>(tags.Kilobytes()) * 1024.0 /
-                                    (static_cast<double>(speed) / 10.0) / 60.0)
-                : 0;
+  const long minutes = speed > 0
+                           ? static_cast<long>(static_cast<double>(tags.Kilobytes()) * 1024.0 /
+                                               (static_cast<double>(speed) / 10.0) / 60.0)
+                           : 0;
   terminal.NewLine();
   terminal.ShowPrompt(199);
   terminal.Display(core::NumToText(tags.Count()));
@@ -157,16 +157,22 @@ void ShowEstimate(session::NodeSession& session, DownloadTagList& tags, const Pr
 }
 
 // The engine's records while it sends: "Sending: NAME" starts the next file of the batch, "Bytes
-// Sent: N/TOTAL" is its progress, and a record ended by LF whose count has reached the file's size
-// finishes it. The engine gives bare names, so files are matched by their place in the batch.
+// Sent: N/TOTAL" (YModem: "Ymodem sectors/kbytes sent: N/Kk", then "Bytes Sent: N" in whole
+// blocks) is its progress, and a "Bytes Sent" record ended by LF whose count has reached the
+// file's size finishes it. The engine gives bare names, so files are matched by their place in the
+// batch.
 class SendProgress {
  public:
   // `sizes`: the files' sizes on disk when the transfer starts, which the engine counts to.
   SendProgress(session::NodeSession& s, DownloadTagList& tags, std::vector<ListedFile> batch,
                std::vector<long long> sizes, const Protocol& protocol)
-      : session_(s), tags_(tags), batch_(std::move(batch)), sizes_(std::move(sizes)),
+      : session_(s),
+        tags_(tags),
+        batch_(std::move(batch)),
+        sizes_(std::move(sizes)),
         protocol_(protocol),
-        started_(s.loop.clock().Monotonic()), file_started_(started_) {}
+        started_(s.loop.clock().Monotonic()),
+        file_started_(started_) {}
 
   void Record(std::string_view text, bool line_end) {
     if (text.rfind("Sending: ", 0) == 0) {
@@ -178,10 +184,15 @@ class SendProgress {
       state_.status = "Sending";
       return;
     }
+    if (text.rfind("Ymodem sectors/kbytes sent:", 0) == 0) {
+      state_.bytes = 128LL * core::LeadingNumber(core::Trim(text.substr(27)));
+      return;
+    }
     if (text.rfind("Bytes Sent:", 0) != 0) return;
     state_.bytes = core::LeadingNumber(core::Trim(text.substr(11)));
-    if (line_end && position_ >= 1 && position_ <= batch_.size() &&
-        state_.bytes == sizes_[position_ - 1]) {
+    // YModem counts whole blocks, so its count may pass the size by the padding of the last one.
+    if (line_end && position_ >= 1 && position_ <= batch_.size() && sizes_[position_ - 1] >= 0 &&
+        state_.bytes >= sizes_[position_ - 1]) {
       Finish(position_);
     }
   }
@@ -239,9 +250,7 @@ void Transfer(session::NodeSession& session, DownloadTagList& tags, const Protoc
   const bool window = session.window->OpenTransfer("Download");
   SendProgress progress(session, tags, batch, sizes, protocol);
   EngineHooks hooks;
-  hooks.on_record = [&](std::string_view text, bool line_end) {
-    progress.Record(text, line_end);
-  };
+  hooks.on_record = [&](std::string_view text, bool line_end) { progress.Record(text, line_end); };
   hooks.each_second = [&] { progress.Refresh(); };
   const EngineOutcome outcome =
       RunEngine(session, SendCommand(protocol, paths, session.comm.BinaryPath()),
@@ -323,8 +332,8 @@ void CountSentFile(session::NodeSession& session, DownloadTagList& tags, const L
   const long e = Efficiency(cps, speed);
   const std::string name = core::UpperCase(core::Trim(file.header.name));
   const std::string sent = "[Sent: " + name + "]";
-  const std::string rate =
-      " CPS: " + core::NumToText(static_cast<long>(cps)) + " - Efficiency: " + core::NumToText(e) + "%";
+  const std::string rate = " CPS: " + core::NumToText(static_cast<long>(cps)) +
+                           " - Efficiency: " + core::NumToText(e) + "%";
   session.window->AddTransferLine(sent);
   session.window->AddTransferLine(rate);
   session.log.WriteLog(std::string("Download [") + protocol_name + "] " + name);

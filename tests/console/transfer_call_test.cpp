@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -108,6 +109,79 @@ TEST_F(TransferCallTest, ZModemDownloadOfTwoFilesArrivesIdenticalAndIsCounted) {
   EXPECT_EQ(Long(users, 464) - Long(users_before, 464), 2);
   EXPECT_GT(Long(users, 472), Long(users_before, 472) - 1);
   EXPECT_EQ(Long(users, 472) - Long(users_before, 472), Long(users, 476) - Long(users_before, 476));
+}
+
+// XModem sends one file, padded to its last block with ^Z; the caller names it.
+TEST_F(TransferCallTest, XModemDownloadOfOneFile) {
+  const std::string tides = test::ReadFile(system_ + "/files/utils/TIDES.TXT");
+  const std::string users_before = Users();
+  auto node = Call();
+  Answer(*node, "in Small utilities (", "D");
+  Answer(*node, "[D]ownload: ", "A");
+  Answer(*node, "(wildcards allowed): ", "tides.txt\r");
+  Answer(*node, "Tag this file? ", "Y");
+  Answer(*node, "[D]ownload: ", "D");
+  Answer(*node, "list of files? ", "N");
+  Answer(*node, "[Q]uit: ", "P");
+  Answer(*node, "[K]eep yours: ", "X");
+  Answer(*node, "[Q]uit: ", "D");
+  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
+  const test::TransferResult got = test::RunTelnetTransfer(
+      node->caller_fd(), {"rx", "-c", "tides.got"}, (dir_ / "caller"), node->TakeUnseen());
+  EXPECT_EQ(got.exit_code, 0) << got.error_output;
+  Answer(*node, "go on...", " ");
+  LogOff(*node);
+  const std::string received = test::ReadFile((dir_ / "caller/tides.got"));
+  ASSERT_EQ(received.size(), 128u);
+  EXPECT_EQ(received.substr(0, tides.size()), tides);
+  EXPECT_EQ(received.substr(tides.size()), std::string(128 - tides.size(), '\x1a'));
+  const std::string log = test::ReadFile(system_ + "/logs/node1.log");
+  EXPECT_NE(log.find("Download [XModem-CRC] TIDES.TXT"), std::string::npos) << log;
+  const std::string users = Users();
+  EXPECT_EQ(Long(users, 464) - Long(users_before, 464), 1);
+  EXPECT_EQ(Long(users, 472) - Long(users_before, 472), 0);  // 42 bytes: no whole kilobyte
+}
+
+// YModem sends the names and sizes: both files arrive as they are.
+TEST_F(TransferCallTest, YModemDownloadOfTwoFiles) {
+  const std::string big(300000, '\xff');
+  {
+    std::ofstream out(system_ + "/files/utils/KNOTS.TXT", std::ios::binary | std::ios::trunc);
+    out << big;
+  }
+  const std::string tides = test::ReadFile(system_ + "/files/utils/TIDES.TXT");
+  const std::string users_before = Users();
+  auto node = Call();
+  Answer(*node, "in Small utilities (", "D");
+  Answer(*node, "[D]ownload: ", "A");
+  Answer(*node, "(wildcards allowed): ", "knots.txt tides.txt\r");
+  Answer(*node, "Tag this file? ", "Y");
+  Answer(*node, "Tag this file? ", "Y");
+  Answer(*node, "[D]ownload: ", "D");
+  Answer(*node, "list of files? ", "N");
+  Answer(*node, "[Q]uit: ", "P");
+  Answer(*node, "[K]eep yours: ", "Y");
+  Answer(*node, "[Q]uit: ", "D");
+  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
+  const test::TransferResult got =
+      test::RunTelnetTransfer(node->caller_fd(), {"rb"}, (dir_ / "caller"), node->TakeUnseen());
+  EXPECT_EQ(got.exit_code, 0) << got.error_output;
+  Answer(*node, "go on...", " ");
+  LogOff(*node);
+  EXPECT_TRUE(test::ReadFile((dir_ / "caller/knots.txt")) == big ||
+              test::ReadFile((dir_ / "caller/KNOTS.TXT")) == big);
+  const std::string tides_got = fs::exists(dir_ / "caller/tides.txt")
+                                    ? test::ReadFile((dir_ / "caller/tides.txt"))
+                                    : test::ReadFile((dir_ / "caller/TIDES.TXT"));
+  EXPECT_EQ(tides_got, tides);
+  const std::string log = test::ReadFile(system_ + "/logs/node1.log");
+  EXPECT_NE(log.find("Download [YModem-Batch] KNOTS.TXT"), std::string::npos) << log;
+  EXPECT_NE(log.find("Download [YModem-Batch] TIDES.TXT"), std::string::npos) << log;
+  const std::string users = Users();
+  EXPECT_EQ(Long(users, 464) - Long(users_before, 464), 2);
+  // The kilobytes counted are the database's sizes (24 and 42 bytes): none whole.
+  EXPECT_EQ(Long(users, 472) - Long(users_before, 472), 0);
+  EXPECT_EQ(Long(users, 476) - Long(users_before, 476), 0);
 }
 
 // Little-endian bytes of a 32-bit number.
@@ -233,6 +307,47 @@ TEST_F(TransferCallTest, AHostileNameIsRefusedWithNothingWritten) {
   for (const auto& entry : fs::recursive_directory_iterator(system_)) {
     EXPECT_EQ(entry.path().filename().string().find("evil"), std::string::npos) << entry.path();
   }
+}
+
+// A file of the same name in another letter case is a duplicate: nothing is replaced, nothing kept,
+// nothing added to the database.
+TEST_F(TransferCallTest, ADuplicateUploadInAnotherCaseIsRefused) {
+  const std::string database = system_ + "/filebase/";
+  const std::string headers = test::ReadFile(database + "hdr/fdb1.hdr");
+  const std::string index = test::ReadFile(database + "idx/fdb1.idx");
+  const std::string texts = test::ReadFile(database + "txt/fdb1.txt");
+  const std::string tides = test::ReadFile(system_ + "/files/utils/TIDES.TXT");
+  const std::string users_before = Users();
+  std::vector<std::string> files_before;
+  for (const auto& entry : fs::directory_iterator(system_ + "/files/utils")) {
+    files_before.push_back(entry.path().filename().string());
+  }
+  std::sort(files_before.begin(), files_before.end());
+  { std::ofstream((dir_ / "caller/Tides.txt")) << "other tides, not to be kept"; }
+  auto node = Call();
+  Answer(*node, "in Small utilities (", "U");
+  Answer(*node, "[Q]uit: ", "C");
+  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
+  test::RunTelnetTransfer(node->caller_fd(), {"sz", "Tides.txt"}, (dir_ / "caller"),
+                          node->TakeUnseen(), true, 3s);
+  node->HangUp();
+  EXPECT_GE(node->Wait(), 0);
+  const std::string log = test::ReadFile(system_ + "/logs/node1.log");
+  EXPECT_NE(log.find("File already exist in filebase..."), std::string::npos) << log;
+  EXPECT_EQ(log.find("Upload [ZModem]"), std::string::npos) << log;
+  EXPECT_EQ(test::ReadFile(system_ + "/files/utils/TIDES.TXT"), tides);
+  std::vector<std::string> files_after;
+  for (const auto& entry : fs::directory_iterator(system_ + "/files/utils")) {
+    files_after.push_back(entry.path().filename().string());
+  }
+  std::sort(files_after.begin(), files_after.end());
+  EXPECT_EQ(files_after, files_before);
+  EXPECT_EQ(test::ReadFile(database + "hdr/fdb1.hdr"), headers);
+  EXPECT_EQ(test::ReadFile(database + "idx/fdb1.idx"), index);
+  EXPECT_EQ(test::ReadFile(database + "txt/fdb1.txt"), texts);
+  const std::string users = Users();
+  EXPECT_EQ(Long(users, 460), Long(users_before, 460));
+  EXPECT_EQ(Long(users, 468), Long(users_before, 468));
 }
 
 }  // namespace
