@@ -67,6 +67,11 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   void ChatSysopText(std::string_view box) override;
   void ChatElapsed(std::string_view text) override;
   void CloseChat() override;
+  // The transfer window (sysop_windows.cpp).
+  bool OpenTransfer(std::string_view title) override;
+  void ShowTransfer(const session::TransferState& state) override;
+  void AddTransferLine(std::string_view line) override;
+  void CloseTransfer() override;
 
   void SetKeyHandler(std::function<void(int code)> handler) { on_key_ = std::move(handler); }
   void SetCommandKeyHandler(std::function<void(int key)> handler) {
@@ -102,6 +107,7 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
   bool PageKey(int code, bool command);
   void DrawChat();
   bool ChatKey(int code, bool command);
+  void DrawTransfer();
   void DrawLine(int row, std::string_view text, bool highlighted);
   int PairFor(int foreground, int background, bool& bold) const;
 
@@ -136,6 +142,13 @@ class CursesConsole final : public platform::Console, public session::NodeWindow
     std::string saved_legend;
     bool open = false;
   } chat_;
+  struct TransferWindowState {
+    std::string title;
+    session::TransferState state;
+    std::vector<std::string> lines;  // the newest few
+    std::string saved_legend;
+    bool open = false;
+  } transfer_;
   platform::Timer redraw_timer_;
 };
 

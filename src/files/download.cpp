@@ -8,12 +8,14 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
 #include "core/text.h"
 #include "files/protocols.h"
 #include "files/tag_prompt.h"
 #include "files/transfer_run.h"
 #include "platform/dos_path.h"
+#include "session/transfer_window.h"
 
 namespace vx::files {
 
@@ -164,9 +166,11 @@ void ShowEstimate(session::NodeSession& session, DownloadTagList& tags, const Pr
 class SendProgress {
  public:
   // `sizes`: the files' sizes on disk when the transfer starts, which the engine counts to.
-  SendProgress(session::NodeSession& s, DownloadTagList& tags, std::vector<ListedFile> batch,
-               std::vector<long long> sizes, const Protocol& protocol)
+  SendProgress(session::NodeSession& s, session::TransferWindow& window, DownloadTagList& tags,
+               std::vector<ListedFile> batch, std::vector<long long> sizes,
+               const Protocol& protocol)
       : session_(s),
+        window_(window),
         tags_(tags),
         batch_(std::move(batch)),
         sizes_(std::move(sizes)),
@@ -208,7 +212,7 @@ class SendProgress {
     const double rate = elapsed > 0 ? static_cast<double>(state_.bytes) / elapsed : 0;
     state_.remaining =
         rate > 0 ? static_cast<int>(static_cast<double>(state_.size - state_.bytes) / rate) : 0;
-    session_.window->ShowTransfer(state_);
+    window_.Show(state_);
   }
 
  private:
@@ -226,6 +230,7 @@ class SendProgress {
   }
 
   session::NodeSession& session_;
+  session::TransferWindow& window_;
   DownloadTagList& tags_;
   std::vector<ListedFile> batch_;
   std::vector<long long> sizes_;
@@ -247,8 +252,9 @@ void Transfer(session::NodeSession& session, DownloadTagList& tags, const Protoc
     sizes.push_back(::stat(paths.back().c_str(), &st) == 0 ? st.st_size : -1);
   }
   if (paths.empty()) return;
-  const bool window = session.window->OpenTransfer("Download");
-  SendProgress progress(session, tags, batch, sizes, protocol);
+  std::optional<session::TransferWindow> window;
+  window.emplace(session, "Download");
+  SendProgress progress(session, *window, tags, batch, sizes, protocol);
   EngineHooks hooks;
   hooks.on_record = [&](std::string_view text, bool line_end) { progress.Record(text, line_end); };
   hooks.each_second = [&] { progress.Refresh(); };
@@ -263,7 +269,7 @@ void Transfer(session::NodeSession& session, DownloadTagList& tags, const Protoc
       session.log.WriteLog("Transfer incomplete (" + std::to_string(outcome.exit_code) + ")");
     }
   }
-  if (window) session.window->CloseTransfer();
+  window.reset();
   FinishTransfer(session, outcome);
 }
 

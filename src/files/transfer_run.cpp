@@ -1,8 +1,6 @@
 // The transfer engine run for the call.
 #include "files/transfer_run.h"
 
-#include <cstdio>
-
 #include "session/call_end.h"
 
 namespace vx::files {
@@ -25,14 +23,6 @@ class TransferMark {
 };
 
 }  // namespace
-
-std::string ClockText(int seconds) {
-  if (seconds < 0) seconds = 0;
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                seconds % 60);
-  return text;
-}
 
 EngineOutcome RunEngine(session::NodeSession& session, const std::vector<std::string>& argv,
                         const std::string& directory, const EngineHooks& hooks) {

@@ -38,7 +38,4 @@ EngineOutcome RunEngine(session::NodeSession& session, const std::vector<std::st
 // lost or its time ran out; a time warning held back during the transfer is shown.
 void FinishTransfer(session::NodeSession& session, const EngineOutcome& outcome);
 
-// "hh:mm:ss".
-std::string ClockText(int seconds);
-
 }  // namespace vx::files

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "core/dos_date.h"
@@ -25,6 +26,7 @@
 #include "files/transfer_run.h"
 #include "platform/dos_path.h"
 #include "session/report_error.h"
+#include "session/transfer_window.h"
 #include "terminal/line_editor.h"
 
 namespace vx::files {
@@ -71,9 +73,9 @@ class ReceiveDirectory {
 
 // One file the engine announced.
 struct Announced {
-  std::string name;       // as the engine gave it
-  long long declared = 0; // the size the sender declared; 0 when none
-  long long bytes = 0;    // the engine's count
+  std::string name;        // as the engine gave it
+  long long declared = 0;  // the size the sender declared; 0 when none
+  long long bytes = 0;     // the engine's count
   bool refused = false;
   platform::MonoTime started{};
   double seconds = 0;
@@ -89,7 +91,11 @@ class ReceiveWatch {
  public:
   ReceiveWatch(session::NodeSession& s, const std::string& upload_dir, const std::string& work_dir,
                long long minimum_free)
-      : session_(s), upload_dir_(upload_dir), work_dir_(work_dir), minimum_free_(minimum_free) {}
+      : session_(s),
+        upload_dir_(upload_dir),
+        work_dir_(work_dir),
+        minimum_free_(minimum_free),
+        started_(s.loop.clock().Monotonic()) {}
 
   void Record(std::string_view text, bool) {
     if (text.rfind("Receiving: ", 0) == 0) {
@@ -123,27 +129,37 @@ class ReceiveWatch {
     }
     session::TransferState state;
     if (!files_.empty()) {
-      state.file = files_.back().name;
-      state.size = files_.back().declared;
-      state.bytes = files_.back().bytes;
+      const Announced& a = files_.back();
+      state.file = a.name;
+      state.size = a.declared;
+      state.bytes = a.bytes;
+      const double seconds = Seconds(a.started);
+      const double rate = seconds > 0 ? static_cast<double>(a.bytes) / seconds : 0;
+      state.remaining = rate > 0 && a.declared > a.bytes
+                            ? static_cast<int>(static_cast<double>(a.declared - a.bytes) / rate)
+                            : 0;
     } else {
       state.file = "Waiting for sender...";
     }
+    state.elapsed = static_cast<int>(Seconds(started_));
     state.status = status_;
-    session_.window->ShowTransfer(state);
+    if (window_ != nullptr) window_->Show(state);
   }
+  void SetWindow(session::TransferWindow* window) { window_ = window; }
 
   bool abort_wanted() const { return abort_; }
   std::vector<Announced>& files() { return files_; }
   void Close() {
     if (!files_.empty() && files_.back().seconds == 0) {
-      files_.back().seconds = std::chrono::duration<double>(session_.loop.clock().Monotonic() -
-                                                            files_.back().started)
-                                  .count();
+      files_.back().seconds = Seconds(files_.back().started);
     }
   }
 
  private:
+  double Seconds(platform::MonoTime since) const {
+    return std::chrono::duration<double>(session_.loop.clock().Monotonic() - since).count();
+  }
+
   void Abort(const std::string& status) {
     status_ = status;
     session_.log.WriteLog(status);
@@ -181,6 +197,8 @@ class ReceiveWatch {
   std::vector<Announced> files_;
   bool abort_ = false;
   std::string status_;
+  platform::MonoTime started_;
+  session::TransferWindow* window_ = nullptr;
 };
 
 // Moves a complete, accepted file into the upload directory; never over another file.
@@ -216,8 +234,8 @@ std::string SafeUploadName(std::string_view received) {
   }
   // A DOS device is no file.
   std::string base = core::UpperCase(received.substr(0, received.find('.')));
-  static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$", "COM1", "COM2",
-                                        "COM3", "COM4", "LPT1", "LPT2", "LPT3"};
+  static const char* const devices[] = {"CON",  "PRN",  "AUX",  "NUL",  "CLOCK$", "COM1",
+                                        "COM2", "COM3", "COM4", "LPT1", "LPT2",   "LPT3"};
   for (const char* d : devices) {
     if (base == d) return {};
   }
@@ -250,8 +268,8 @@ uint32_t FindDuplicate(session::NodeSession& session, std::string_view name) {
     const core::FileAreaRecord& area = areas[r];
     if (area.name.empty() || (area.attribute & 2) == 0 || numbers[r] == 0) continue;
     DatabaseProblems problems(session.log, numbers[r]);
-    const auto db = FileDatabase::Open(session.config.filebase_path, numbers[r], session.env,
-                                       problems);
+    const auto db =
+        FileDatabase::Open(session.config.filebase_path, numbers[r], session.env, problems);
     if (!db) continue;
     for (uint64_t k = 1; k <= db->index_count(); ++k) {
       const std::string_view stored = db->IndexName(k);
@@ -332,7 +350,9 @@ void UploadFiles(session::NodeSession& session) {
   if (!single_name.empty()) {
     watch.Record("Receiving: " + single_name, true);
   }
-  const bool window = session.window->OpenTransfer("Upload");
+  std::optional<session::TransferWindow> window;
+  window.emplace(session, "Upload");
+  watch.SetWindow(&*window);
   EngineHooks hooks;
   hooks.on_record = [&](std::string_view text, bool line_end) { watch.Record(text, line_end); };
   hooks.each_second = [&] { watch.Watch(); };
@@ -340,7 +360,8 @@ void UploadFiles(session::NodeSession& session) {
   const EngineOutcome outcome =
       RunEngine(session, ReceiveCommand(*protocol, single_name), work.path(), hooks);
   watch.Close();
-  if (window) session.window->CloseTransfer();
+  watch.SetWindow(nullptr);
+  window.reset();
   if (!outcome.started) session.log.WriteLog("! The transfer could not start: " + outcome.error);
 
   // The files that are complete and passed their checks go into place; the rest is deleted with
@@ -379,9 +400,8 @@ void UploadFiles(session::NodeSession& session) {
                                     " - Efficiency: " + core::NumToText(e) + "%");
     session.log.WriteLog(std::string("Upload [") + ControlProtocolName(protocol->index) + "] " +
                          upper);
-    session.log.WriteLog("Efficiency " + core::NumToText(e) + "% (" +
-                         core::NumToText(a.declared) + "), " +
-                         core::NumToText(static_cast<long>(cps)) + " Cps.");
+    session.log.WriteLog("Efficiency " + core::NumToText(e) + "% (" + core::NumToText(a.declared) +
+                         "), " + core::NumToText(static_cast<long>(cps)) + " Cps.");
   }
   FinishTransfer(session, outcome);
 
