@@ -92,6 +92,34 @@ TEST_F(SessionClockTest, InactivityWarnsFifteenTenAndFiveSecondsBeforeItEndsTheC
   EXPECT_EQ(system.Read("LASTCALL.BBS").size(), 118u);  // the call was counted as any other
 }
 
+TEST_F(SessionClockTest, ASixtySecondTransferOutlastsTheInactivityLimitAndItsWarningsWait) {
+  SetInactivity(20);
+  SetJane(57);  // 3 minutes left: a minute into the transfer, 2 would be announced
+  line.Type("jane doe\rsecret\r");
+  std::string during;
+  const int code = Call("", [&](NodeSession& s) {
+    s.hooks.run_menus = [&] {
+      const size_t before = line.sent().size();
+      s.activity = SessionActivity::kTransfer;
+      platform::Delay(s.loop, 60);
+      during = line.sent().substr(before);
+      s.activity = SessionActivity::kNone;
+      s.timers.AfterTransfer();
+      s.terminal.InputLine(10);
+      ADD_FAILURE() << "the wait for a key ended";
+    };
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(during.find("<66 still there?>"), std::string::npos) << during;
+  EXPECT_EQ(during.find("<64 time left>"), std::string::npos) << "a warning inside the data";
+  const std::string sent = line.sent();
+  const size_t held = sent.find("<64 time left> 2 minutes");
+  ASSERT_NE(held, std::string::npos) << "the warning held during the transfer comes after it";
+  EXPECT_LT(held, sent.find("<66 still there?>"));
+  EXPECT_EQ(session->clock.session_minutes, 1);
+  EXPECT_EQ(session->terminal.input().idle_seconds, 20);  // counted from the end of the transfer
+}
+
 TEST_F(SessionClockTest, AnInactivityLimitBelowFiveNeverWarns) {
   SetInactivity(4);
   EXPECT_EQ(CallAndWait(), 0);
