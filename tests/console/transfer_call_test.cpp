@@ -350,5 +350,35 @@ TEST_F(TransferCallTest, ADuplicateUploadInAnotherCaseIsRefused) {
   EXPECT_EQ(Long(users, 468), Long(users_before, 468));
 }
 
+// A sender that speaks no protocol at all, and a caller who hangs up in the middle: the engine is
+// stopped, the call ends through the normal end, and nothing received is kept.
+TEST_F(TransferCallTest, GarbageAndAHangUpMidTransferKeepNothing) {
+  const std::string database = system_ + "/filebase/";
+  const std::string headers = test::ReadFile(database + "hdr/fdb1.hdr");
+  std::vector<std::string> files_before;
+  for (const auto& entry : fs::recursive_directory_iterator(system_ + "/files")) {
+    files_before.push_back(entry.path().string());
+  }
+  auto node = Call();
+  Answer(*node, "in Small utilities (", "U");
+  Answer(*node, "[Q]uit: ", "C");
+  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
+  // 200 kB of noise with IAC and CR NUL in it, then nothing: the caller is gone.
+  test::RunTelnetTransfer(node->caller_fd(),
+                          {"sh", "-c", "head -c 200000 /dev/urandom; printf '\\377\\372\\r\\0'"},
+                          (dir_ / "caller"), node->TakeUnseen(), true, 2s);
+  node->HangUp();
+  EXPECT_EQ(node->Wait(std::chrono::seconds(15)), 0) << "the call ends after the engine is stopped";
+  std::vector<std::string> files_after;
+  for (const auto& entry : fs::recursive_directory_iterator(system_ + "/files")) {
+    files_after.push_back(entry.path().string());
+  }
+  EXPECT_EQ(files_after, files_before) << "no received or temporary file is left";
+  EXPECT_EQ(test::ReadFile(database + "hdr/fdb1.hdr"), headers);
+  EXPECT_FALSE(fs::exists(system_ + "/VxBusy.1"));
+  const std::string log = test::ReadFile(system_ + "/logs/node1.log");
+  EXPECT_NE(log.find("User off-line"), std::string::npos) << log;
+}
+
 }  // namespace
 }  // namespace vx::console
