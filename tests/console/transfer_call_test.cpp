@@ -71,33 +71,49 @@ class TransferCallTest : public ::testing::Test {
   }
   std::string Users() { return test::ReadFile(system_ + "/msgbase/USERS.BBS"); }
 
+  // 300,000 bytes of 0xFF in the area's KNOTS.TXT (the database still lists its old size).
+  std::string WriteBigKnots() {
+    const std::string big(300000, '\xff');
+    std::ofstream out(system_ + "/files/utils/KNOTS.TXT", std::ios::binary | std::ios::trunc);
+    out << big;
+    return big;
+  }
+
+  // A whole download: tags `names` (`count` files), chooses protocol `protocol` (empty keeps
+  // ZModem), receives with `receiver` on the caller's side, and logs off.
+  test::TransferResult Download(const std::string& names, int count, const std::string& protocol,
+                                const std::vector<std::string>& receiver) {
+    test::TransferResult got;
+    auto node = Call();
+    Answer(*node, "in Small utilities (", "D");
+    Answer(*node, "[D]ownload: ", "A");
+    Answer(*node, "(wildcards allowed): ", names + "\r");
+    for (int i = 0; i < count; ++i) Answer(*node, "Tag this file? ", "Y");
+    Answer(*node, "[D]ownload: ", "D");
+    Answer(*node, "list of files? ", "N");
+    if (!protocol.empty()) {
+      Answer(*node, "[Q]uit: ", "P");
+      Answer(*node, "[K]eep yours: ", protocol);
+    }
+    Answer(*node, "[Q]uit: ", "D");
+    EXPECT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
+    got =
+        test::RunTelnetTransfer(node->caller_fd(), receiver, (dir_ / "caller"), node->TakeUnseen());
+    Answer(*node, "go on...", " ");  // any key but Enter
+    LogOff(*node);
+    return got;
+  }
+
   test::TempDir dir_;
   std::string system_;
 };
 
 TEST_F(TransferCallTest, ZModemDownloadOfTwoFilesArrivesIdenticalAndIsCounted) {
-  const std::string big(300000, '\xff');
-  {
-    std::ofstream out(system_ + "/files/utils/KNOTS.TXT", std::ios::binary | std::ios::trunc);
-    out << big;
-  }
+  const std::string big = WriteBigKnots();
   const std::string tides = test::ReadFile(system_ + "/files/utils/TIDES.TXT");
   const std::string users_before = Users();
-  auto node = Call();
-  Answer(*node, "in Small utilities (", "D");
-  Answer(*node, "[D]ownload: ", "A");
-  Answer(*node, "(wildcards allowed): ", "knots.txt tides.txt\r");
-  Answer(*node, "Tag this file? ", "Y");
-  Answer(*node, "Tag this file? ", "Y");
-  Answer(*node, "[D]ownload: ", "D");
-  Answer(*node, "list of files? ", "N");
-  Answer(*node, "[Q]uit: ", "D");
-  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
-  const test::TransferResult got = test::RunTelnetTransfer(node->caller_fd(), {"rz", "-R"},
-                                                           (dir_ / "caller"), node->TakeUnseen());
+  const test::TransferResult got = Download("knots.txt tides.txt", 2, "", {"rz", "-R"});
   EXPECT_EQ(got.exit_code, 0) << got.error_output;
-  Answer(*node, "go on...", " ");  // any key but Enter
-  LogOff(*node);
   EXPECT_TRUE(test::ReadFile((dir_ / "caller/KNOTS.TXT")) == big);
   EXPECT_EQ(test::ReadFile((dir_ / "caller/TIDES.TXT")), tides);
   const std::string log = test::ReadFile(system_ + "/logs/node1.log");
@@ -115,22 +131,8 @@ TEST_F(TransferCallTest, ZModemDownloadOfTwoFilesArrivesIdenticalAndIsCounted) {
 TEST_F(TransferCallTest, XModemDownloadOfOneFile) {
   const std::string tides = test::ReadFile(system_ + "/files/utils/TIDES.TXT");
   const std::string users_before = Users();
-  auto node = Call();
-  Answer(*node, "in Small utilities (", "D");
-  Answer(*node, "[D]ownload: ", "A");
-  Answer(*node, "(wildcards allowed): ", "tides.txt\r");
-  Answer(*node, "Tag this file? ", "Y");
-  Answer(*node, "[D]ownload: ", "D");
-  Answer(*node, "list of files? ", "N");
-  Answer(*node, "[Q]uit: ", "P");
-  Answer(*node, "[K]eep yours: ", "X");
-  Answer(*node, "[Q]uit: ", "D");
-  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
-  const test::TransferResult got = test::RunTelnetTransfer(
-      node->caller_fd(), {"rx", "-c", "tides.got"}, (dir_ / "caller"), node->TakeUnseen());
+  const test::TransferResult got = Download("tides.txt", 1, "X", {"rx", "-c", "tides.got"});
   EXPECT_EQ(got.exit_code, 0) << got.error_output;
-  Answer(*node, "go on...", " ");
-  LogOff(*node);
   const std::string received = test::ReadFile((dir_ / "caller/tides.got"));
   ASSERT_EQ(received.size(), 128u);
   EXPECT_EQ(received.substr(0, tides.size()), tides);
@@ -144,30 +146,11 @@ TEST_F(TransferCallTest, XModemDownloadOfOneFile) {
 
 // YModem sends the names and sizes: both files arrive as they are.
 TEST_F(TransferCallTest, YModemDownloadOfTwoFiles) {
-  const std::string big(300000, '\xff');
-  {
-    std::ofstream out(system_ + "/files/utils/KNOTS.TXT", std::ios::binary | std::ios::trunc);
-    out << big;
-  }
+  const std::string big = WriteBigKnots();
   const std::string tides = test::ReadFile(system_ + "/files/utils/TIDES.TXT");
   const std::string users_before = Users();
-  auto node = Call();
-  Answer(*node, "in Small utilities (", "D");
-  Answer(*node, "[D]ownload: ", "A");
-  Answer(*node, "(wildcards allowed): ", "knots.txt tides.txt\r");
-  Answer(*node, "Tag this file? ", "Y");
-  Answer(*node, "Tag this file? ", "Y");
-  Answer(*node, "[D]ownload: ", "D");
-  Answer(*node, "list of files? ", "N");
-  Answer(*node, "[Q]uit: ", "P");
-  Answer(*node, "[K]eep yours: ", "Y");
-  Answer(*node, "[Q]uit: ", "D");
-  ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
-  const test::TransferResult got =
-      test::RunTelnetTransfer(node->caller_fd(), {"rb"}, (dir_ / "caller"), node->TakeUnseen());
+  const test::TransferResult got = Download("knots.txt tides.txt", 2, "Y", {"rb"});
   EXPECT_EQ(got.exit_code, 0) << got.error_output;
-  Answer(*node, "go on...", " ");
-  LogOff(*node);
   EXPECT_TRUE(test::ReadFile((dir_ / "caller/knots.txt")) == big ||
               test::ReadFile((dir_ / "caller/KNOTS.TXT")) == big);
   const std::string tides_got = fs::exists(dir_ / "caller/tides.txt")
@@ -297,8 +280,8 @@ TEST_F(TransferCallTest, AHostileNameIsRefusedWithNothingWritten) {
   ASSERT_TRUE(node->WaitFor("Ctrl-X a few times to abort."));
   // The caller's sz does not always take the cancel and may retry for a while, its relay taking
   // what the node shows meanwhile: the caller hangs up after a few seconds instead.
-  test::RunTelnetTransfer(node->caller_fd(), {"sz", "-f", (dir_ / "x/evil")},
-                          (dir_ / "caller"), node->TakeUnseen(), true, 4s);
+  test::RunTelnetTransfer(node->caller_fd(), {"sz", "-f", (dir_ / "x/evil")}, (dir_ / "caller"),
+                          node->TakeUnseen(), true, 4s);
   node->HangUp();
   EXPECT_EQ(node->Wait(), 0);
   EXPECT_NE(test::ReadFile(system_ + "/logs/node1.log").find("Refused file name: "),
